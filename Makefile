@@ -1,0 +1,30 @@
+# The two commands of the README: `make run` builds and starts Kestro,
+# `make test` builds and runs every test. Both install what is missing first.
+BUILD ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: run test build deps configure bench format clean
+
+run: build
+	./$(BUILD)/kestro
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+configure: deps
+	cmake -S . -B $(BUILD)
+
+deps:
+	./tools/setup-deps
+
+bench: build
+	./$(BUILD)/bench/kestro_bench
+
+format:
+	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,89 @@
+#include "ui/form.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "core/controls.h"
+
+namespace kestro::ui {
+namespace {
+
+std::string lowerCase(std::string_view text) {
+  std::string lower(text);
+  std::ranges::transform(lower, lower.begin(),
+                         [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return lower;
+}
+
+void setResolutionBoxes(core::OptionSet& options, bool enabled) {
+  options.vidresxEnabled = enabled;
+  options.vidresyEnabled = enabled;
+  options.vidresxBackColor = enabled ? core::kWhite : core::kLightGrey;
+  options.vidresyBackColor = enabled ? core::kWhite : core::kLightGrey;
+}
+
+void setFrequencyButtonsEnabled(core::OptionSet& options, bool enabled) {
+  options.vgafreq0Enabled = enabled;
+  options.vgafreq1Enabled = enabled;
+  options.vgafreq2Enabled = enabled;
+  options.vgafreq3Enabled = enabled;
+}
+
+}  // namespace
+
+MainForm::MainForm(Environment environment, WindowOps& window)
+    : environment_(std::move(environment)), window_(window) {}
+
+void MainForm::onActivated() {
+  setResolutionBoxes(options_, false);
+  setFrequencyButtonsEnabled(options_, false);
+  core::resetSteppedValues(options_, environment_.decimalSeparator);
+  if (environment_.trayExists) window_.showTrayIcon();
+  // Joined as text, as the settings file has always been found: the folder, then the name.
+  IniPath_ = environment_.programFolder + "/kestro.ini";
+  LoadUserSettings();
+}
+
+void MainForm::onMiniClicked() {
+  if (environment_.trayExists) {
+    window_.hideToTray();
+  } else {
+    // Without a tray a hidden window could never come back: keep it on the task bar.
+    window_.minimizeToTaskBar();
+  }
+}
+
+void MainForm::onExitClicked() { window_.endProgram(); }
+
+void MainForm::onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction) {
+  core::stepValue(options_, stepped, direction, environment_.decimalSeparator);
+}
+
+void MainForm::onVidresonClicked() {
+  if (options_.vidreson == 1) setResolutionBoxes(options_, true);
+  if (options_.vidreson == 0) {
+    setResolutionBoxes(options_, false);
+    options_.vidresx.clear();
+    options_.vidresy.clear();
+  }
+}
+
+void MainForm::onVgafreqeClicked() {
+  if (options_.vgafreqe == 1) {
+    window_.showMessage({.prompt = "WARNING: " + lowerCase(kFrequencyWarning),
+                         .title = "WARNING",
+                         .icon = platform::MessageIcon::Exclamation,
+                         .buttons = platform::MessageButtons::Ok});
+    setFrequencyButtonsEnabled(options_, true);
+  }
+  if (options_.vgafreqe == 0) {
+    for (const core::OptionButtonField& button : core::kVgafreqf) {
+      options_.*button.member = false;
+    }
+    setFrequencyButtonsEnabled(options_, false);
+  }
+}
+
+void MainForm::LoadUserSettings() {}
+
+}  // namespace kestro::ui

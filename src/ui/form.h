@@ -1,0 +1,63 @@
+// The main window's logic without the window: it owns the option set and answers each
+// event of the window with the handler of the control that raised it. The Qt window
+// binds its widgets to the option set and forwards events here; tests drive it directly.
+#pragma once
+
+#include <string>
+
+#include "core/optionset.h"
+#include "core/stepped.h"
+#include "platform/messagebox.h"
+
+namespace kestro::ui {
+
+// What the logic asks of the window beyond the option set it shows.
+class WindowOps {
+ public:
+  virtual ~WindowOps() = default;
+  virtual platform::MessageAnswer showMessage(const platform::Message& message) = 0;
+  virtual void hideToTray() = 0;
+  virtual void minimizeToTaskBar() = 0;
+  virtual void showTrayIcon() = 0;
+  virtual void endProgram() = 0;
+};
+
+// What the program learns of its surroundings once, at start.
+struct Environment {
+  std::string programFolder;
+  char decimalSeparator = '.';
+  bool trayExists = true;
+};
+
+inline constexpr std::string_view kFrequencyWarning =
+    "THE FREQUENCIES USED MIGHT BE WAY OUTSIDE OF YOUR MONITOR RANGE, AND COULD EVEN DAMAGE "
+    "IT. USE THESE OPTIONS AT YOUR OWN RISK.";
+
+class MainForm {
+ public:
+  MainForm(Environment environment, WindowOps& window);
+
+  core::OptionSet& options() { return options_; }
+  const core::OptionSet& options() const { return options_; }
+  const Environment& environment() const { return environment_; }
+  const std::string& IniPath() const { return IniPath_; }
+
+  // The start-up sequence, run each time the window becomes active after being shown.
+  void onActivated();
+  void onMiniClicked();
+  void onExitClicked();
+  void onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction);
+  void onVidresonClicked();
+  void onVgafreqeClicked();
+
+  // The start-up load: fills the option set from the user sections of the settings file.
+  void LoadUserSettings();
+
+ private:
+  Environment environment_;
+  WindowOps& window_;
+  core::OptionSet options_;
+  std::string IniPath_;
+};
+
+}  // namespace kestro::ui
