@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "launch/commandline.h"
 #include "launch/dosrules.h"

@@ -218,6 +218,24 @@ TEST_F(Run, ExecutableNotInTheMameFolder) {
   EXPECT_EQ(tail(), " pacman");
 }
 
+TEST_F(Run, ExecutableThatIsTheLaunchScript) {
+  test::writeFile(script(), "old");
+  options.mame = "kestro";  // DOS would find KESTRO.BAT and start it over and over
+  EXPECT_EQ(run(), RunOutcome::Refused);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].prompt.find("would start the launch script itself"), std::string::npos);
+  EXPECT_EQ(test::readFile(script()), "old");
+  EXPECT_EQ(dosbox.starts(), 0);
+}
+
+TEST_F(Run, MameFolderThatDosBoxCannotMount) {
+  mameFolder = root.path() / "MA\"ME";
+  fs::create_directory(mameFolder);
+  fs::copy_file(test::tailProgram(), mameFolder / "MAME.EXE");
+  options.DirMame = mameFolder.string();
+  expectRefused(run(), "holds a double quote");
+}
+
 TEST_F(Run, SteppedValueThatIsNoNumber) {
   options.beam = "wide";
   expectRefused(run(), "The beam value is not a number");
