@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "core/controls.h"
+#include "launch/run.h"
 
 namespace kestro::ui {
 namespace {
@@ -29,16 +32,42 @@ void setFrequencyButtonsEnabled(core::OptionSet& options, bool enabled) {
   options.vgafreq3Enabled = enabled;
 }
 
+// The pickers' surroundings made explicit, so that every list opens in the same place.
+Environment withPickerPlaces(Environment environment) {
+  if (environment.startFolder.empty()) {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    environment.startFolder = error ? "/" : current.string();
+  }
+  if (environment.drives.empty()) environment.drives = launch::mountedDrives();
+  return environment;
+}
+
 }  // namespace
 
 MainForm::MainForm(Environment environment, WindowOps& window)
-    : environment_(std::move(environment)), window_(window) {}
+    : environment_(withPickerPlaces(std::move(environment))),
+      window_(window),
+      RomDrive_(environment_.drives, environment_.startFolder),
+      RomDir_(environment_.startFolder),
+      MameDrive_(environment_.drives, environment_.startFolder),
+      MameDir_(environment_.startFolder),
+      MameFile_(MameDir_.path()),
+      starter_(&dosbox_) {
+  wirePickers();
+}
+
+MainForm::MainForm(Environment environment, WindowOps& window, platform::ScriptStarter& starter)
+    : MainForm(std::move(environment), window) {
+  starter_ = &starter;
+}
 
 void MainForm::onActivated() {
   setResolutionBoxes(options_, false);
   setFrequencyButtonsEnabled(options_, false);
   core::resetSteppedValues(options_, environment_.decimalSeparator);
   if (environment_.trayExists) window_.showTrayIcon();
+  MameFile_.setPattern("*.exe");
   // Joined as text, as the settings file has always been found: the folder, then the name.
   IniPath_ = environment_.programFolder + "/kestro.ini";
   LoadUserSettings();
@@ -85,5 +114,32 @@ void MainForm::onVgafreqeClicked() {
 }
 
 void MainForm::LoadUserSettings() {}
+
+void MainForm::onExesetClicked() { options_.mame = MameFile_.selectedName(); }
+
+void MainForm::onRunmameClicked() {
+  launch::runMame({.options = options_,
+                   .romFolder = RomDir_.path(),
+                   .decimalSeparator = environment_.decimalSeparator,
+                   .starter = *starter_,
+                   .showMessage = [this](const platform::Message& message) {
+                     return window_.showMessage(message);
+                   }});
+}
+
+void MainForm::wirePickers() {
+  pickerWiring_.push_back(RomDrive_.subscribeChange([this] { onRomDriveChanged(); }));
+  pickerWiring_.push_back(MameDrive_.subscribeChange([this] { onMameDriveChanged(); }));
+  pickerWiring_.push_back(MameDir_.subscribeChange([this] { onMameDirChanged(); }));
+}
+
+void MainForm::onRomDriveChanged() { RomDir_.setPath(RomDrive_.drive()); }
+
+void MainForm::onMameDriveChanged() { MameDir_.setPath(MameDrive_.drive()); }
+
+void MainForm::onMameDirChanged() {
+  options_.DirMame = MameDir_.path();
+  MameFile_.setFolder(MameDir_.path());
+}
 
 }  // namespace kestro::ui

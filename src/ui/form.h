@@ -4,10 +4,13 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/optionset.h"
 #include "core/stepped.h"
+#include "launch/pickers.h"
 #include "platform/messagebox.h"
+#include "platform/starter.h"
 
 namespace kestro::ui {
 
@@ -27,6 +30,10 @@ struct Environment {
   std::string programFolder;
   char decimalSeparator = '.';
   bool trayExists = true;
+  // Where the drive and folder lists open; the process's current folder when empty.
+  std::string startFolder;
+  // What the drive lists offer; the mounted file systems when empty.
+  std::vector<std::string> drives;
 };
 
 inline constexpr std::string_view kFrequencyWarning =
@@ -35,12 +42,25 @@ inline constexpr std::string_view kFrequencyWarning =
 
 class MainForm {
  public:
+  // Starts the launch script through DOSBox.
   MainForm(Environment environment, WindowOps& window);
+  // Starts the launch script through the given starter.
+  MainForm(Environment environment, WindowOps& window, platform::ScriptStarter& starter);
+  MainForm(const MainForm&) = delete;
+  MainForm& operator=(const MainForm&) = delete;
 
   core::OptionSet& options() { return options_; }
   const core::OptionSet& options() const { return options_; }
   const Environment& environment() const { return environment_; }
   const std::string& IniPath() const { return IniPath_; }
+
+  // The pickers of the game's folder ("File" tab) and of MAME ("Kestro Setup" tab). The
+  // form answers their changes; the window shows them.
+  launch::DriveList& RomDrive() { return RomDrive_; }
+  launch::FolderList& RomDir() { return RomDir_; }
+  launch::DriveList& MameDrive() { return MameDrive_; }
+  launch::FolderList& MameDir() { return MameDir_; }
+  launch::FileList& MameFile() { return MameFile_; }
 
   // The start-up sequence, run each time the window becomes active after being shown.
   void onActivated();
@@ -49,6 +69,8 @@ class MainForm {
   void onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction);
   void onVidresonClicked();
   void onVgafreqeClicked();
+  void onExesetClicked();
+  void onRunmameClicked();
 
   // The start-up load: fills the option set from the user sections of the settings file.
   void LoadUserSettings();
@@ -58,6 +80,21 @@ class MainForm {
   WindowOps& window_;
   core::OptionSet options_;
   std::string IniPath_;
+
+  // The pickers and what ties them together.
+  void wirePickers();
+  void onRomDriveChanged();
+  void onMameDriveChanged();
+  void onMameDirChanged();
+  launch::DriveList RomDrive_;
+  launch::FolderList RomDir_;
+  launch::DriveList MameDrive_;
+  launch::FolderList MameDir_;
+  launch::FileList MameFile_;
+  std::vector<launch::Subscription> pickerWiring_;
+
+  platform::DosBoxStarter dosbox_;
+  platform::ScriptStarter* starter_;
 };
 
 }  // namespace kestro::ui

@@ -1,0 +1,48 @@
+// What DOS and a one-line batch file can carry: the characters of a name, DOS's short
+// file names, how DOS finds a program, and the 126 characters DOS hands a program after
+// its name.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace kestro::launch {
+
+// DOS names know no case: MAME.EXE and mame.exe are one file to DOS.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
+// Why the text cannot go into the launch script's one line and reach MAME as one word
+// ("a line break", ...); nothing when it can.
+std::optional<std::string> textProblem(std::string_view text);
+
+// A DOS short name: one to eight characters, optionally a period and one to three more,
+// each a letter, a digit or a punctuation mark that DOS allows in names.
+bool isDosShortName(std::string_view name);
+
+// The file DOS runs for a command name in a folder, matched without regard to case: the
+// name itself, or for a name without extension the first of .COM, .EXE and .BAT.
+struct ProgramSearch {
+  std::string found;  // the file's name as it is on disk; empty when none is there
+  std::string error;  // why the folder could not be read; empty when it could
+};
+ProgramSearch findDosProgram(const std::string& folder, std::string_view command);
+
+// DOS hands a program the line after its name, from the blank that follows the name,
+// with the final blanks dropped and cut after this many characters.
+inline constexpr std::size_t kDosTailLimit = 126;
+
+struct TailCut {
+  std::size_t length = 0;  // the tail's length before the cut
+  std::string firstCut;    // the first option, or the game name, that DOS cuts
+  bool gameNameCut = false;
+};
+
+// Where DOS cuts a command line made of the executable's name, a blank, the game name, a
+// blank and the pieces; nothing when the tail arrives whole.
+std::optional<TailCut> tailCut(std::string_view line, std::size_t nameLength,
+                               std::string_view gameName, std::span<const std::string> pieces);
+
+}  // namespace kestro::launch

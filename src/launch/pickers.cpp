@@ -1,0 +1,296 @@
+#include "launch/pickers.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+namespace kestro::launch {
+namespace {
+
+namespace fs = std::filesystem;
+
+char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Folder names sorted as a reader expects them: without regard to case first.
+bool comesBefore(const std::string& a, const std::string& b) {
+  const auto lowerLess = [](char x, char y) { return lowerAscii(x) < lowerAscii(y); };
+  if (std::ranges::lexicographical_compare(a, b, lowerLess)) return true;
+  if (std::ranges::lexicographical_compare(b, a, lowerLess)) return false;
+  return a < b;
+}
+
+// An absolute, lexically normal path without a trailing separator ("/" for the root).
+std::string normalFolder(std::string_view folder) {
+  fs::path path(folder);
+  std::error_code ignored;
+  if (path.is_relative()) path = fs::absolute(path, ignored);
+  std::string text = path.lexically_normal().string();
+  while (text.size() > 1 && text.back() == '/') text.pop_back();
+  return text.empty() ? "/" : text;
+}
+
+bool isFolder(const std::string& path) {
+  std::error_code ignored;
+  return fs::is_directory(path, ignored);
+}
+
+// File systems of the kernel and of the system's plumbing: no place for MAME or games.
+constexpr std::string_view kPseudoFileSystems[] = {
+    "autofs",     "binfmt_misc", "bpf",      "cgroup",   "cgroup2",         "configfs",
+    "debugfs",    "devpts",      "devtmpfs", "efivarfs", "fusectl",         "hugetlbfs",
+    "mqueue",     "nsfs",        "proc",     "pstore",   "ramfs",           "rpc_pipefs",
+    "securityfs", "selinuxfs",   "sysfs",    "tracefs",  "fuse.gvfsd-fuse", "fuse.portal",
+};
+
+// The system's own areas; removable media mounted below /run/media stay.
+constexpr std::string_view kSystemAreas[] = {"/proc", "/sys", "/dev", "/run", "/snap"};
+constexpr std::string_view kMediaArea = "/run/media";
+
+bool isBelowOrAt(std::string_view path, std::string_view folder) {
+  if (folder == "/") return !path.empty() && path.front() == '/';
+  return path == folder ||
+         (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
+}
+
+// The mounts table writes blanks, tabs, line breaks and backslashes in a path as \ooo.
+std::string decodeMountPath(std::string_view field) {
+  const auto octalAt = [&](std::size_t at, char highest) {
+    return at < field.size() && field[at] >= '0' && field[at] <= highest;
+  };
+  std::string path;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] == '\\' && octalAt(i + 1, '3') && octalAt(i + 2, '7') && octalAt(i + 3, '7')) {
+      path.push_back(static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
+                                       (field[i + 3] - '0')));
+      i += 3;
+    } else {
+      path.push_back(field[i]);
+    }
+  }
+  return path;
+}
+
+bool offeredAsDrive(std::string_view mountPoint, std::string_view fileSystem) {
+  if (std::ranges::find(kPseudoFileSystems, fileSystem) != std::ranges::end(kPseudoFileSystems)) {
+    return false;
+  }
+  if (isBelowOrAt(mountPoint, kMediaArea)) return mountPoint != kMediaArea;
+  return std::ranges::none_of(kSystemAreas,
+                              [&](std::string_view area) { return isBelowOrAt(mountPoint, area); });
+}
+
+bool matchesOne(std::string_view name, std::string_view pattern) {
+  // Wildcard matching with one remembered star: linear enough for file names.
+  std::size_t n = 0;
+  std::size_t p = 0;
+  std::size_t starAt = std::string_view::npos;
+  std::size_t nameAtStar = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || lowerAscii(pattern[p]) == lowerAscii(name[n]))) {
+      ++n;
+      ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      starAt = p++;
+      nameAtStar = n;
+    } else if (starAt != std::string_view::npos) {
+      p = starAt + 1;
+      n = ++nameAtStar;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// The names of a folder's entries that pass the test, hidden (dot) names left out;
+// whatever can be read when the folder cannot be read whole.
+template <typename Test>
+std::vector<std::string> namesIn(const std::string& folder, Test test) {
+  std::vector<std::string> names;
+  std::error_code error;
+  fs::directory_iterator entry(folder, fs::directory_options::skip_permission_denied, error);
+  for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+    std::string name = entry->path().filename().string();
+    if (name.empty() || name.front() == '.') continue;
+    if (test(*entry)) names.push_back(std::move(name));
+  }
+  std::ranges::sort(names, comesBefore);
+  return names;
+}
+
+}  // namespace
+
+std::vector<std::string> drivesFromMounts(std::string_view mountsText) {
+  std::vector<std::string> drives;
+  std::istringstream lines{std::string(mountsText)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string device, mountPoint, fileSystem;
+    if (!(fields >> device >> mountPoint >> fileSystem)) continue;
+    std::string path = decodeMountPath(mountPoint);
+    if (path.empty() || path.front() != '/' || path == "/") continue;
+    if (!offeredAsDrive(path, fileSystem)) continue;
+    if (std::ranges::find(drives, path) == drives.end()) drives.push_back(std::move(path));
+  }
+  std::ranges::sort(drives, comesBefore);
+  drives.insert(drives.begin(), "/");
+  return drives;
+}
+
+std::vector<std::string> mountedDrives() {
+  std::ifstream mounts("/proc/self/mounts");
+  std::ostringstream text;
+  text << mounts.rdbuf();
+  std::vector<std::string> drives = drivesFromMounts(text.str());
+  // Bind mounts of single files (as containers make them) are no drives.
+  std::erase_if(drives, [](const std::string& drive) { return !isFolder(drive); });
+  if (drives.empty() || drives.front() != "/") drives.insert(drives.begin(), "/");
+  return drives;
+}
+
+int driveHolding(const std::vector<std::string>& drives, std::string_view folder) {
+  int best = -1;
+  for (std::size_t i = 0; i < drives.size(); ++i) {
+    if (!isBelowOrAt(folder, drives[i])) continue;
+    if (best < 0 || drives[i].size() > drives[static_cast<std::size_t>(best)].size()) {
+      best = static_cast<int>(i);
+    }
+  }
+  return best;
+}
+
+DriveList::DriveList(std::vector<std::string> drives, std::string_view startFolder)
+    : drives_(std::move(drives)), index_(driveHolding(drives_, normalFolder(startFolder))) {}
+
+std::string DriveList::drive() const {
+  if (index_ < 0 || index_ >= static_cast<int>(drives_.size())) return {};
+  return drives_[static_cast<std::size_t>(index_)];
+}
+
+void DriveList::choose(int index) {
+  if (index < 0 || index >= static_cast<int>(drives_.size()) || index == index_) return;
+  index_ = index;
+  changed_.notify();
+}
+
+FolderList::FolderList(std::string_view startFolder) {
+  fs::path folder(normalFolder(startFolder));
+  while (!isFolder(folder.string()) && folder.has_relative_path()) folder = folder.parent_path();
+  path_ = normalFolder(folder.string());
+  readEntries();
+}
+
+bool FolderList::setPath(std::string_view folder) {
+  const std::string path = normalFolder(folder);
+  if (!isFolder(path)) return false;
+  if (path == path_) return true;
+  path_ = path;
+  readEntries();
+  listed_.notify();
+  changed_.notify();
+  return true;
+}
+
+bool FolderList::open(int index) {
+  if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
+  const std::string path = entries_[static_cast<std::size_t>(index)].path;
+  if (!isFolder(path)) {
+    // Gone since it was listed: show what is there now.
+    refresh();
+    return false;
+  }
+  path_ = path;
+  readEntries();
+  listed_.notify();
+  changed_.notify();
+  return true;
+}
+
+void FolderList::refresh() {
+  readEntries();
+  listed_.notify();
+}
+
+void FolderList::readEntries() {
+  entries_.clear();
+  entries_.push_back({"/", "/", 0, true});
+  fs::path walked("/");
+  for (const fs::path& part : fs::path(path_).relative_path()) {
+    walked /= part;
+    entries_.push_back({part.string(), walked.string(), static_cast<int>(entries_.size()), true});
+  }
+  currentIndex_ = static_cast<int>(entries_.size()) - 1;
+  const int childDepth = currentIndex_ + 1;
+  const auto isSubfolder = [](const fs::directory_entry& entry) {
+    std::error_code ignored;
+    return entry.is_directory(ignored);
+  };
+  for (std::string& name : namesIn(path_, isSubfolder)) {
+    std::string path = (fs::path(path_) / name).string();
+    entries_.push_back({std::move(name), std::move(path), childDepth, false});
+  }
+}
+
+bool matchesPattern(std::string_view name, std::string_view pattern) {
+  if (trimBlanks(pattern).empty()) return true;
+  while (true) {
+    const std::size_t end = pattern.find(';');
+    if (matchesOne(name, trimBlanks(pattern.substr(0, end)))) return true;
+    if (end == std::string_view::npos) return false;
+    pattern.remove_prefix(end + 1);
+  }
+}
+
+FileList::FileList(std::string_view folder) : folder_(normalFolder(folder)) { readFiles({}); }
+
+std::string FileList::selectedName() const {
+  if (selected_ < 0 || selected_ >= static_cast<int>(files_.size())) return {};
+  return files_[static_cast<std::size_t>(selected_)];
+}
+
+void FileList::setFolder(std::string_view folder) {
+  const std::string path = normalFolder(folder);
+  const std::string keep = path == folder_ ? selectedName() : std::string();
+  folder_ = path;
+  readFiles(keep);
+  listed_.notify();
+}
+
+void FileList::setPattern(std::string_view pattern) {
+  pattern_ = pattern;
+  readFiles(selectedName());
+  listed_.notify();
+}
+
+void FileList::select(int index) {
+  const int selected = index >= 0 && index < static_cast<int>(files_.size()) ? index : -1;
+  if (selected == selected_) return;
+  selected_ = selected;
+  listed_.notify();
+}
+
+void FileList::readFiles(const std::string& keepSelected) {
+  const auto isMatchingFile = [this](const fs::directory_entry& entry) {
+    std::error_code ignored;
+    return entry.is_regular_file(ignored) &&
+           matchesPattern(entry.path().filename().string(), pattern_);
+  };
+  files_ = namesIn(folder_, isMatchingFile);
+  selected_ = -1;
+  if (keepSelected.empty()) return;
+  const auto kept = std::ranges::find(files_, keepSelected);
+  if (kept != files_.end()) selected_ = static_cast<int>(kept - files_.begin());
+}
+
+}  // namespace kestro::launch

@@ -1,0 +1,169 @@
+#include "launch/run.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "launch/commandline.h"
+#include "launch/dosrules.h"
+#include "launch/script.h"
+
+namespace kestro::launch {
+namespace {
+
+constexpr std::string_view kRomsFolder = "ROMS/";
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+// Empties the piece strings when the run ends, whichever way it ends.
+class EmptyPiecesAtEnd {
+ public:
+  explicit EmptyPiecesAtEnd(core::OptionSet& options) : options_(options) {}
+  EmptyPiecesAtEnd(const EmptyPiecesAtEnd&) = delete;
+  EmptyPiecesAtEnd& operator=(const EmptyPiecesAtEnd&) = delete;
+  ~EmptyPiecesAtEnd() {
+    options_.voptions.clear();
+    options_.voptions2.clear();
+    options_.soptions.clear();
+    options_.other.clear();
+  }
+
+ private:
+  core::OptionSet& options_;
+};
+
+struct NamedText {
+  std::string_view what;
+  const std::string& text;
+};
+
+// The first reason not to write the script, before anything is written; nothing when
+// the run may go on.
+std::optional<std::string> refusal(const core::OptionSet& options, const Build& build) {
+  if (options.DirMame.empty()) {
+    return "No MAME folder is chosen yet. On the \"Kestro Setup\" tab, open the folder that "
+           "holds MAME in the folder list (double-click it), then press \"Run Mame\" again.";
+  }
+  if (options.mame.empty()) {
+    return "No MAME executable is set. On the \"Kestro Setup\" tab, select it in the file list "
+           "and press \"Set EXE\".";
+  }
+  std::vector<NamedText> texts = {{"game name", options.RomName},
+                                  {"MAME executable's name", options.mame}};
+  if (options.vidreson == 1) {
+    texts.push_back({"custom resolution width", options.vidresx});
+    texts.push_back({"custom resolution height", options.vidresy});
+  }
+  for (const NamedText& named : texts) {
+    if (const std::optional<std::string> problem = textProblem(named.text)) {
+      return "The " + std::string(named.what) + " " + quoted(named.text) +
+             " cannot go into the launch script: it holds " + *problem + ".";
+    }
+  }
+  if (!isDosShortName(options.mame)) {
+    return "The MAME executable " + quoted(options.mame) +
+           " has no DOS file name (at most eight characters, then a period and at most three "
+           "more), so DOS cannot start it. Give it such a name, for example MAME.EXE, and set "
+           "it again with \"Set EXE\".";
+  }
+  const ProgramSearch search = findDosProgram(options.DirMame, options.mame);
+  if (!search.error.empty()) {
+    return "The MAME folder " + quoted(options.DirMame) + " cannot be read: " + search.error + ".";
+  }
+  if (search.found.empty()) {
+    return "The MAME executable " + quoted(options.mame) + " is not in the MAME folder " +
+           quoted(options.DirMame) +
+           ". On the \"Kestro Setup\" tab, open the folder that holds it, or select the "
+           "executable there and press \"Set EXE\".";
+  }
+  if (equalsIgnoringCase(search.found, kLaunchScriptName)) {
+    return "The MAME executable " + quoted(options.mame) +
+           " would start the launch script itself. Select MAME's own program and press \"Set "
+           "EXE\".";
+  }
+  if (options.DirMame.find('"') != std::string::npos) {
+    return "The MAME folder " + quoted(options.DirMame) +
+           " holds a double quote, which DOSBox cannot take in the folder it mounts as drive C.";
+  }
+  if (!build.unreadable.empty()) {
+    const std::string_view name = build.unreadable.front();
+    return "The " + std::string(name) +
+           " value is not a number, so MAME's command line cannot be built. Press \"Default "
+           "Settings\" on the \"Kestro Setup\" tab to set it again.";
+  }
+  return std::nullopt;
+}
+
+std::string cutWarning(const TailCut& cut) {
+  std::string prompt = "DOS hands MAME at most " + std::to_string(kDosTailLimit) +
+                       " characters after the executable's name, and this command line has " +
+                       std::to_string(cut.length) + ". ";
+  if (cut.gameNameCut) {
+    prompt += "DOS will cut it within the game name " + quoted(cut.firstCut) +
+              ", so MAME will get neither the whole game name nor any option.";
+  } else {
+    prompt += "DOS will cut it from the option " + quoted(cut.firstCut) +
+              " on, so MAME will not get that option and the ones after it.";
+  }
+  return prompt +
+         "\n\nPress OK to run MAME anyway, or Cancel to go back and turn some options off.";
+}
+
+}  // namespace
+
+std::string gameNameOf(std::string_view romFolder) {
+  std::size_t nameStart = std::string_view::npos;
+  for (std::size_t i = 0; i + kRomsFolder.size() <= romFolder.size(); ++i) {
+    if (equalsIgnoringCase(romFolder.substr(i, kRomsFolder.size()), kRomsFolder)) {
+      nameStart = i + kRomsFolder.size();
+    }
+  }
+  if (nameStart == std::string_view::npos) return std::string(romFolder);
+  return std::string(romFolder.substr(nameStart));
+}
+
+RunOutcome runMame(const RunContext& context) {
+  core::OptionSet& options = context.options;
+  options.RomName = gameNameOf(context.romFolder);
+  options.gamename = options.RomName;
+  const EmptyPiecesAtEnd emptyPieces(options);
+  const Build build = buildCommandLine(options, context.decimalSeparator);
+
+  const auto tell = [&](std::string prompt, platform::MessageIcon icon) {
+    context.showMessage({.prompt = std::move(prompt),
+                         .title = std::string(kRunTitle),
+                         .icon = icon,
+                         .buttons = platform::MessageButtons::Ok});
+    return RunOutcome::Refused;
+  };
+
+  if (std::optional<std::string> reason = refusal(options, build)) {
+    return tell(std::move(*reason), platform::MessageIcon::Exclamation);
+  }
+  if (std::optional<std::string> missing = context.starter.findInterpreter()) {
+    return tell(std::move(*missing), platform::MessageIcon::Critical);
+  }
+  if (const std::optional<TailCut> cut =
+          tailCut(options.FullMame, options.mame.size(), options.RomName, build.pieces)) {
+    const platform::MessageAnswer answer =
+        context.showMessage({.prompt = cutWarning(*cut),
+                             .title = std::string(kRunTitle),
+                             .icon = platform::MessageIcon::Exclamation,
+                             .buttons = platform::MessageButtons::OkCancel});
+    if (answer != platform::MessageAnswer::Ok) return RunOutcome::Cancelled;
+  }
+
+  const std::string script = launchScriptPath(options.DirMame);
+  if (std::optional<std::string> failure = writeLaunchScript(script, options.FullMame)) {
+    return tell("The launch script " + quoted(script) + " cannot be written: " + *failure + ".",
+                platform::MessageIcon::Critical);
+  }
+  if (std::optional<std::string> failure = context.starter.start(
+          {.script = script, .folder = options.DirMame, .keepOpen = build.showsOutput})) {
+    return tell(std::move(*failure), platform::MessageIcon::Critical);
+  }
+  return RunOutcome::Started;
+}
+
+}  // namespace kestro::launch

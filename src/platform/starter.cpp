@@ -1,0 +1,154 @@
+#include "platform/starter.h"
+
+#include <fcntl.h>
+#include <linux/close_range.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
+namespace kestro::platform {
+namespace {
+
+std::string systemReason(int error) { return std::generic_category().message(error); }
+
+// What the started side tells the caller through the pipe when it fails before exec.
+struct ChildFailure {
+  enum Stage : int { Fork, Folder, Exec } stage;
+  int error;
+};
+
+[[noreturn]] void failChild(int pipe, ChildFailure::Stage stage) {
+  const ChildFailure failure{stage, errno};
+  [[maybe_unused]] const ssize_t ignored = ::write(pipe, &failure, sizeof failure);
+  ::_exit(127);
+}
+
+}  // namespace
+
+std::string findProgram(std::string_view name, std::string_view searchPath) {
+  if (name.empty()) return {};
+  while (true) {
+    const std::size_t end = searchPath.find(':');
+    std::string folder(searchPath.substr(0, end));
+    // An empty entry of the list stands for the current folder.
+    if (folder.empty()) folder = ".";
+    const std::string candidate = folder + "/" + std::string(name);
+    struct stat status {};
+    if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+        ::access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    if (end == std::string_view::npos) return {};
+    searchPath.remove_prefix(end + 1);
+  }
+}
+
+std::optional<std::string> startDetached(const ProcessCommand& command) {
+  // Everything the children need is made before fork: after it, in a program with
+  // threads, only async-signal-safe calls are allowed.
+  std::vector<std::string> words;
+  words.push_back(command.program);
+  words.insert(words.end(), command.arguments.begin(), command.arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  const char* folder = command.workingFolder.empty() ? nullptr : command.workingFolder.c_str();
+
+  int report[2];
+  if (::pipe2(report, O_CLOEXEC) != 0) return systemReason(errno);
+  const pid_t child = ::fork();
+  if (child < 0) {
+    const int error = errno;
+    ::close(report[0]);
+    ::close(report[1]);
+    return systemReason(error);
+  }
+  if (child == 0) {
+    // The child only forks the program and ends, so that the program is nobody's child
+    // here: nothing waits for it and it leaves no zombie behind.
+    ::close(report[0]);
+    const pid_t program = ::fork();
+    if (program < 0) failChild(report[1], ChildFailure::Fork);
+    if (program > 0) ::_exit(0);
+    ::setsid();
+    sigset_t none;
+    ::sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    // The program gets none of our open files but its three standard ones.
+    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    if (folder != nullptr && ::chdir(folder) != 0) failChild(report[1], ChildFailure::Folder);
+    ::execv(argv[0], argv.data());
+    failChild(report[1], ChildFailure::Exec);
+  }
+  ::close(report[1]);
+  // The pipe closes without a word once exec succeeded (close-on-exec) or both ended.
+  ChildFailure failure{};
+  ssize_t count = 0;
+  do {
+    count = ::read(report[0], &failure, sizeof failure);
+  } while (count < 0 && errno == EINTR);
+  ::close(report[0]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (count != static_cast<ssize_t>(sizeof failure)) return std::nullopt;
+  switch (failure.stage) {
+    case ChildFailure::Folder:
+      return "the folder \"" + command.workingFolder + "\" cannot be entered (" +
+             systemReason(failure.error) + ")";
+    case ChildFailure::Fork:
+    case ChildFailure::Exec:
+      break;
+  }
+  return systemReason(failure.error);
+}
+
+ProcessCommand dosboxCommand(const std::string& dosbox, const ScriptLaunch& launch) {
+  ProcessCommand command{
+      .program = dosbox,
+      .arguments = {"-noautoexec", "-c", "config -set cpu cycles=max", launch.script},
+      .workingFolder = launch.folder};
+  // Without -exit DOSBox stays at its prompt once the script is done.
+  if (!launch.keepOpen) command.arguments.emplace_back("-exit");
+  return command;
+}
+
+namespace {
+std::string pathVariable() {
+  const char* path = std::getenv("PATH");
+  return path != nullptr ? path : "/usr/local/bin:/usr/bin:/bin";
+}
+}  // namespace
+
+DosBoxStarter::DosBoxStarter() : DosBoxStarter(pathVariable()) {}
+
+DosBoxStarter::DosBoxStarter(std::string searchPath) : searchPath_(std::move(searchPath)) {}
+
+std::optional<std::string> DosBoxStarter::findInterpreter() {
+  dosbox_ = findProgram(kDosBoxProgram, searchPath_);
+  if (!dosbox_.empty()) return std::nullopt;
+  return "DOSBox, which runs the launch script and MAME, is not installed: there is no "
+         "program \"" +
+         std::string(kDosBoxProgram) + "\" in the search path. Install the Debian package \"" +
+         std::string(kDosBoxPackage) + "\".";
+}
+
+std::optional<std::string> DosBoxStarter::start(const ScriptLaunch& launch) {
+  if (dosbox_.empty()) {
+    if (std::optional<std::string> missing = findInterpreter()) return missing;
+  }
+  const std::optional<std::string> failure = startProcess(dosboxCommand(dosbox_, launch));
+  if (!failure) return std::nullopt;
+  return "DOSBox (\"" + dosbox_ + "\") cannot be started: " + *failure + ".";
+}
+
+std::optional<std::string> DosBoxStarter::startProcess(const ProcessCommand& command) {
+  return startDetached(command);
+}
+
+}  // namespace kestro::platform
