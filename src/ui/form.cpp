@@ -7,6 +7,7 @@
 
 #include "core/controls.h"
 #include "launch/run.h"
+#include "settings/settings.h"
 
 namespace kestro::ui {
 namespace {
@@ -113,7 +114,26 @@ void MainForm::onVgafreqeClicked() {
   }
 }
 
-void MainForm::LoadUserSettings() {}
+void MainForm::onSavesetClicked() {
+  const settings::SaveOutcome outcome =
+      settings::saveUserSettings(options_, IniPath_, environment_.decimalSeparator);
+  if (outcome.saved) return;
+  // Said once, after the save: the window keeps every option, so nothing is lost.
+  window_.showMessage({.prompt = "The settings could not be saved to " + IniPath_ + ":\n" +
+                                 std::error_code(outcome.error, std::generic_category()).message() +
+                                 ".",
+                       .title = "Save Settings",
+                       .icon = platform::MessageIcon::Critical,
+                       .buttons = platform::MessageButtons::Ok});
+}
+
+void MainForm::onLoaddefClicked() {
+  settings::loadDefaultSettings(options_, IniPath_, environment_.decimalSeparator);
+}
+
+void MainForm::LoadUserSettings() {
+  settings::loadUserSettings(options_, IniPath_, environment_.decimalSeparator);
+}
 
 void MainForm::onExesetClicked() { options_.mame = MameFile_.selectedName(); }
 

@@ -69,6 +69,8 @@ class MainForm {
   void onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction);
   void onVidresonClicked();
   void onVgafreqeClicked();
+  void onSavesetClicked();
+  void onLoaddefClicked();
   void onExesetClicked();
   void onRunmameClicked();
 

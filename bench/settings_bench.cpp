@@ -1,0 +1,96 @@
+// A full save (every value changed, and nothing changed) and a full load, on the shipped
+// settings file and on a 1 MB one, so the cost per file size shows.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/controls.h"
+#include "settings/settings.h"
+
+namespace {
+
+using kestro::core::OptionSet;
+
+struct SettingsFile {
+  std::filesystem::path folder;
+  std::string path;
+
+  explicit SettingsFile(std::size_t fillerBytes) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kestro-bench-XXXXXX").string();
+    folder = mkdtemp(pattern.data());
+    path = (folder / "kestro.ini").string();
+    std::filesystem::copy_file(KESTRO_SHIPPED_INI, path);
+    std::ofstream out(path, std::ios::app);
+    // Sections of other programs sharing the file, as a large hand-kept file would have.
+    for (int section = 0; out.tellp() < static_cast<std::streamoff>(fillerBytes); ++section) {
+      out << "[Other" << section << "]\n";
+      for (int key = 0; key < 20; ++key) out << "key" << key << "=some value " << key << "\n";
+    }
+  }
+  ~SettingsFile() { std::filesystem::remove_all(folder); }
+};
+
+OptionSet optionSet(bool variant) {
+  OptionSet options;
+  for (const kestro::core::OptionGroup& group : kestro::core::kOptionGroups) {
+    kestro::core::setOptionButton(options, group.members[variant ? 0 : 1].member, true);
+  }
+  for (const kestro::core::CheckBoxField& box : kestro::core::kCheckBoxes) {
+    options.*box.member = variant ? 1 : 0;
+  }
+  options.fsslid = variant ? 11 : 3;
+  options.JoyList = variant ? 24 : 2;
+  options.gamma = variant ? "0.8" : "1.7";
+  options.beam = variant ? "16" : "2";
+  options.flicker = variant ? "100" : "5";
+  options.volume = variant ? "-12" : "-3";
+  options.mame = variant ? "MAME.EXE" : "MAME37B.EXE";
+  return options;
+}
+
+void fileSizeCounter(benchmark::State& state, const SettingsFile& file) {
+  state.counters["file_bytes"] = static_cast<double>(std::filesystem::file_size(file.path));
+}
+
+void BM_SaveChanged(benchmark::State& state) {
+  SettingsFile file(static_cast<std::size_t>(state.range(0)));
+  OptionSet variants[] = {optionSet(true), optionSet(false)};
+  bool which = false;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kestro::settings::saveUserSettings(variants[which], file.path, '.'));
+    which = !which;
+  }
+  fileSizeCounter(state, file);
+}
+
+void BM_SaveUnchanged(benchmark::State& state) {
+  SettingsFile file(static_cast<std::size_t>(state.range(0)));
+  OptionSet options = optionSet(true);
+  kestro::settings::saveUserSettings(options, file.path, '.');
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(kestro::settings::saveUserSettings(options, file.path, '.'));
+  }
+  fileSizeCounter(state, file);
+}
+
+void BM_LoadUser(benchmark::State& state) {
+  SettingsFile file(static_cast<std::size_t>(state.range(0)));
+  OptionSet saved = optionSet(true);
+  kestro::settings::saveUserSettings(saved, file.path, '.');
+  for (auto _ : state) {
+    OptionSet options;
+    kestro::settings::loadUserSettings(options, file.path, '.');
+    benchmark::DoNotOptimize(options);
+  }
+  fileSizeCounter(state, file);
+}
+
+// 0: the shipped file alone; then 256 KiB and 1 MiB, to show the growth with the file.
+#define KESTRO_SIZES Arg(0)->Arg(256 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond)
+BENCHMARK(BM_SaveChanged)->KESTRO_SIZES;
+BENCHMARK(BM_SaveUnchanged)->KESTRO_SIZES;
+BENCHMARK(BM_LoadUser)->KESTRO_SIZES;
+
+}  // namespace
