@@ -1,0 +1,77 @@
+// The Qt window of Kestro: the six tabs built from the layout table, each widget bound to its
+// field of the option set, events forwarded to MainForm, and the tray icon that brings the
+// window back after "Minimize".
+#pragma once
+
+#include <QHash>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <functional>
+#include <string_view>
+
+#include "ui/form.h"
+#include "ui/layout.h"
+
+class QTabWidget;
+
+namespace kestro::ui {
+
+class MainWindow : public QWidget, public WindowOps {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(Environment environment);
+  ~MainWindow() override;
+
+  MainForm& form() { return form_; }
+  const MainForm& form() const { return form_; }
+  QSystemTrayIcon& trayIcon() { return *tray_; }
+
+  // The widget of the named control, or nullptr.
+  QWidget* control(std::string_view name) const;
+  template <typename Widget>
+  Widget* control(std::string_view name) const {
+    return qobject_cast<Widget*>(control(name));
+  }
+
+  // Pushes the option set into the widgets, with their signals blocked so that nothing comes
+  // back as a user edit. Runs after every handler; whoever changes the record directly calls it.
+  void showRecord();
+
+  // Where messages go instead of a message box, for tests; an empty function restores the box.
+  using MessageAnswerer = std::function<platform::MessageAnswer(const platform::Message&)>;
+  void answerMessagesWith(MessageAnswerer answerer) { answerer_ = std::move(answerer); }
+
+  platform::MessageAnswer showMessage(const platform::Message& message) override;
+  void hideToTray() override;
+  void minimizeToTaskBar() override;
+  void showTrayIcon() override;
+  void endProgram() override;
+
+ public slots:
+  // The tray icon's event: shows the window; a window already showing is only raised.
+  void onTrayActivated(QSystemTrayIcon::ActivationReason reason);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void build();
+  QWidget* createControl(const Control& row, QWidget* parent);
+  QWidget* createPicker(const Control& row, QWidget* parent);
+  void place(QWidget& widget, const Control& row, QPoint pageOrigin);
+  void bind();
+  void runStartUp();
+
+  MainForm form_;
+  QHash<QString, QWidget*> controls_;
+  QSystemTrayIcon* tray_ = nullptr;
+  MessageAnswerer answerer_;
+  bool startUpDue_ = true;
+  bool ending_ = false;
+};
+
+}  // namespace kestro::ui

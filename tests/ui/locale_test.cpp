@@ -1,0 +1,34 @@
+// The window under a comma locale: the stepped value follows the user's decimal separator
+// while its label, like the settings file and the command line, keeps the period.
+#include <QLocale>
+#include <cstdio>
+
+#include "ui/systemenvironment.h"
+#include "windowtest.h"
+
+namespace kestro::ui {
+namespace {
+
+using CommaLocale = WindowTest;
+
+TEST_F(CommaLocale, GammaStepsToACommaTextWhileItsLabelShowsAPeriod) {
+  ASSERT_EQ(QLocale::system().decimalPoint(), ",") << "run with LC_ALL=de_DE.UTF-8";
+  char printed[8];
+  std::snprintf(printed, sizeof printed, "%.1f", 1.5);
+  ASSERT_STREQ(printed, "1,5") << "the C library must be in the comma locale too";
+
+  const Environment environment = systemEnvironment(folder.str());
+  EXPECT_EQ(environment.decimalSeparator, ',');
+  open(environment.trayExists, environment.decimalSeparator);
+  EXPECT_EQ(window->form().options().gamma, "1,2");
+  EXPECT_EQ(labelText("vidgammal"), " 1.2");
+  click("vidgamup");
+  EXPECT_EQ(window->form().options().gamma, "1,3");
+  EXPECT_EQ(labelText("vidgammal"), " 1.3");
+  click("vidgamdn", 9);
+  EXPECT_EQ(window->form().options().gamma, "0,5");
+  EXPECT_EQ(labelText("vidgammal"), " .5");
+}
+
+}  // namespace
+}  // namespace kestro::ui
