@@ -22,6 +22,7 @@
 #include "core/controls.h"
 #include "ui/captions.h"
 #include "ui/icon.h"
+#include "ui/pickerviews.h"
 
 namespace kestro::ui {
 namespace {
@@ -36,10 +37,10 @@ struct ClickHandler {
 };
 
 constexpr ClickHandler kClickHandlers[] = {
-    {"vidreson", &MainForm::onVidresonClicked},
-    {"vgafreqe", &MainForm::onVgafreqeClicked},
-    {"mini", &MainForm::onMiniClicked},
-    {"exit", &MainForm::onExitClicked},
+    {"vidreson", &MainForm::onVidresonClicked}, {"vgafreqe", &MainForm::onVgafreqeClicked},
+    {"mini", &MainForm::onMiniClicked},         {"exit", &MainForm::onExitClicked},
+    {"saveset", &MainForm::onSavesetClicked},   {"loaddef", &MainForm::onLoaddefClicked},
+    {"exeset", &MainForm::onExesetClicked},     {"runmame", &MainForm::onRunmameClicked},
 };
 
 // The display state that code changes: enabled flags, background colours and label texts.
@@ -155,7 +156,16 @@ class OptionTabs : public QTabWidget {
 
 }  // namespace
 
-MainWindow::MainWindow(Environment environment) : form_(std::move(environment), *this) {
+MainWindow::MainWindow(Environment environment) : form_(std::move(environment), *this) { build(); }
+
+MainWindow::MainWindow(Environment environment, platform::ScriptStarter& starter)
+    : form_(std::move(environment), *this, starter) {
+  build();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::build() {
   setObjectName("kestro");
   setWindowTitle("Kestro 9x");
   Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -176,7 +186,7 @@ MainWindow::MainWindow(Environment environment) : form_(std::move(environment), 
   tray_->setContextMenu(trayMenu);
   connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::onTrayActivated);
 
-  build();
+  buildControls();
   bind();
   showRecord();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -184,13 +194,11 @@ MainWindow::MainWindow(Environment environment) : form_(std::move(environment), 
   }
 }
 
-MainWindow::~MainWindow() = default;
-
 QWidget* MainWindow::control(std::string_view name) const {
   return controls_.value(qText(name), nullptr);
 }
 
-void MainWindow::build() {
+void MainWindow::buildControls() {
   QPoint pageOrigin;
   for (const Control& row : kControls) {
     QWidget* parent = row.in.empty() ? this : control(row.in);
@@ -288,8 +296,12 @@ QWidget* MainWindow::createControl(const Control& row, QWidget* parent) {
 
 // The drive, folder and file lists with which the user picks the game and MAME.
 QWidget* MainWindow::createPicker(const Control& row, QWidget* parent) {
-  if (row.kind == Kind::DriveList) return new QComboBox(parent);
-  return new QListWidget(parent);
+  if (row.name == "RomDrive") return new DriveListView(form_.RomDrive(), parent);
+  if (row.name == "MameDrive") return new DriveListView(form_.MameDrive(), parent);
+  if (row.name == "RomDir") return new FolderListView(form_.RomDir(), parent);
+  if (row.name == "MameDir") return new FolderListView(form_.MameDir(), parent);
+  if (row.name == "MameFile") return new FileListView(form_.MameFile(), parent);
+  throw std::logic_error("no picker named " + std::string(row.name));
 }
 
 void MainWindow::place(QWidget& widget, const Control& row, QPoint pageOrigin) {

@@ -20,7 +20,10 @@ class MainWindow : public QWidget, public WindowOps {
   Q_OBJECT
 
  public:
+  // Starts the launch script through DOSBox.
   explicit MainWindow(Environment environment);
+  // Starts the launch script through the given starter.
+  MainWindow(Environment environment, platform::ScriptStarter& starter);
   ~MainWindow() override;
 
   MainForm& form() { return form_; }
@@ -60,6 +63,7 @@ class MainWindow : public QWidget, public WindowOps {
 
  private:
   void build();
+  void buildControls();
   QWidget* createControl(const Control& row, QWidget* parent);
   QWidget* createPicker(const Control& row, QWidget* parent);
   void place(QWidget& widget, const Control& row, QPoint pageOrigin);

@@ -12,9 +12,11 @@ char userDecimalSeparator() {
 }
 
 Environment systemEnvironment(std::string programFolder) {
-  return {.programFolder = std::move(programFolder),
-          .decimalSeparator = userDecimalSeparator(),
-          .trayExists = QSystemTrayIcon::isSystemTrayAvailable()};
+  Environment environment;
+  environment.programFolder = std::move(programFolder);
+  environment.decimalSeparator = userDecimalSeparator();
+  environment.trayExists = QSystemTrayIcon::isSystemTrayAvailable();
+  return environment;
 }
 
 }  // namespace kestro::ui

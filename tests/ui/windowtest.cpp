@@ -8,9 +8,14 @@
 namespace kestro::ui {
 
 void WindowTest::open(bool trayExists, char decimalSeparator) {
-  window = std::make_unique<MainWindow>(Environment{.programFolder = folder.str(),
-                                                    .decimalSeparator = decimalSeparator,
-                                                    .trayExists = trayExists});
+  Environment environment;
+  environment.programFolder = folder.str();
+  environment.decimalSeparator = decimalSeparator;
+  environment.trayExists = trayExists;
+  environment.startFolder = folder.str();
+  environment.drives = {"/"};
+  window = starter ? std::make_unique<MainWindow>(environment, *starter)
+                   : std::make_unique<MainWindow>(environment);
   window->answerMessagesWith([this](const platform::Message& message) {
     messages.push_back(message);
     return platform::MessageAnswer::Ok;

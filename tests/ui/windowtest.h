@@ -36,6 +36,8 @@ class WindowTest : public testing::Test {
   bool checked(std::string_view name) const;
 
   test::TempFolder folder;
+  // Where "Run Mame" starts the launch script; DOSBox, detached, when none is set.
+  platform::ScriptStarter* starter = nullptr;
   std::unique_ptr<MainWindow> window;
   std::vector<platform::Message> messages;
 };
