@@ -1,5 +1,4 @@
-// The form's pickers and "Run Mame" on real folders: which change moves what, "Set EXE",
-// and a whole run through the pickers that DOSBox carries out.
+// The form's pickers on real folders: which change moves what, and "Set EXE".
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -119,55 +118,6 @@ TEST_F(FormLaunch, TheRomDriveMovesOnlyTheRomFolderList) {
   EXPECT_EQ(form->RomDir().path(), usb.string());
   EXPECT_EQ(form->MameDir().path(), root.str());
   EXPECT_EQ(form->options().DirMame, "");
-}
-
-TEST_F(FormLaunch, RunWithoutAMameFolderSaysSo) {
-  form->onActivated();
-  selectFile(form->MameFile(), "tool.exe");
-  form->onExesetClicked();
-  form->onRunmameClicked();
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_NE(window.messages[0].prompt.find("No MAME folder is chosen"), std::string::npos);
-  EXPECT_EQ(dosbox.starts(), 0);
-  EXPECT_FALSE(fs::exists(root.path() / "kestro.bat"));
-  EXPECT_FALSE(fs::exists("/kestro.bat"));
-}
-
-TEST_F(FormLaunch, RunMameThroughThePickersInDosBox) {
-  form->onActivated();
-  openSubfolder(form->MameDir(), "MAME");
-  selectFile(form->MameFile(), "MAME.EXE");
-  form->onExesetClicked();
-  for (const char* folder : {"MAME", "ROMS", "pacman"}) openSubfolder(form->RomDir(), folder);
-
-  core::OptionSet& options = form->options();
-  options.vidscanlines = 1;
-  core::setOptionButton(options, &core::OptionSet::vidvesa3, true);
-  core::setOptionButton(options, &core::OptionSet::viddep2, true);
-  core::setOptionButton(options, &core::OptionSet::snd2, true);
-  core::setOptionButton(options, &core::OptionSet::sndr3, true);
-  core::setOptionButton(options, &core::OptionSet::sndb2, true);
-  core::setOptionButton(options, &core::OptionSet::sndstereo1, true);
-  for (int step = 0; step < 2; ++step) {
-    form->onStepClicked(core::kSteppedValues[0], core::StepDirection::Up);
-  }
-  options.fsslid = 2;
-  options.JoyList = 2;
-  options.logc = 1;
-
-  form->onRunmameClicked();
-  EXPECT_TRUE(window.messages.empty());
-  ASSERT_TRUE(dosbox.waitForExit()) << dosbox.log();
-
-  const std::string line =
-      "MAME.EXE pacman -vesamode vesa2l -depth 16 -gamma 1.4 -frameskip 2 -soundcard 1 "
-      "-sr 44100 -sb 16 -stereo -joy standard -log ";
-  EXPECT_EQ(options.FullMame, line);
-  EXPECT_EQ(options.gamename, "pacman");
-  EXPECT_EQ(test::readFile(mame / "kestro.bat"), line);
-  EXPECT_EQ(test::readFile(mame / test::kTailFile), line.substr(8, line.size() - 9))
-      << dosbox.log();
-  EXPECT_EQ(options.voptions + options.voptions2 + options.soptions + options.other, "");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <cstdio>
 
+#include "launch/commandline.h"
 #include "ui/systemenvironment.h"
 #include "windowtest.h"
 
@@ -28,6 +29,26 @@ TEST_F(CommaLocale, GammaStepsToACommaTextWhileItsLabelShowsAPeriod) {
   click("vidgamdn", 9);
   EXPECT_EQ(window->form().options().gamma, "0,5");
   EXPECT_EQ(labelText("vidgammal"), " .5");
+}
+
+TEST_F(CommaLocale, ASavedGammaComesBackAsTheSameNumber) {
+  open(true, ',');
+  click("vidgamup");
+  click("saveset");
+  click("vidgamup", 3);
+  click("mini");
+  window->onTrayActivated(QSystemTrayIcon::Trigger);
+
+  // The settings file holds 1.3 with a period, which a comma reader must not take for 13.
+  EXPECT_EQ(window->form().options().gamma, "1.3");
+  EXPECT_EQ(labelText("vidgammal"), "1.3");
+  core::OptionSet options = window->form().options();
+  options.mame = "MAME.EXE";
+  options.RomName = "pacman";
+  launch::buildCommandLine(options, ',');
+  EXPECT_NE(options.FullMame.find(" -gamma 1.3 "), std::string::npos) << options.FullMame;
+  click("vidgamup");
+  EXPECT_EQ(window->form().options().gamma, "1,4");
 }
 
 }  // namespace
