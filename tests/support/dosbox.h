@@ -1,16 +1,13 @@
-// DOSBox as the tests run it: the very command the program starts, run headless as the
-// test's own child with a fresh home folder, and waited for with a bound, so a test reads
-// only finished files and ends only its own process.
+// DOSBox as the tests run it: the very command the program starts, run headless as the test's
+// own child and waited for, so a test reads only finished files and ends only its own process.
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
-#include <filesystem>
-#include <optional>
-#include <string>
 
 #include "platform/starter.h"
+#include "support/tempfolder.h"
 
 namespace kestro::test {
 
@@ -22,21 +19,16 @@ inline constexpr std::string_view kTailFile = "TAIL.TXT";
 class ChildDosBox : public platform::DosBoxStarter {
  public:
   // DOSBox writes its configuration below `home` and its messages to a log there.
-  explicit ChildDosBox(std::filesystem::path home);
+  explicit ChildDosBox(std::filesystem::path home) : home_(std::move(home)) {}
   ~ChildDosBox() override;
   ChildDosBox(const ChildDosBox&) = delete;
   ChildDosBox& operator=(const ChildDosBox&) = delete;
 
   int starts() const { return starts_; }
-  const std::optional<platform::ProcessCommand>& lastCommand() const { return lastCommand_; }
-
-  // Waits until the child has ended, at most `bound`; a child still running then is
-  // ended (it is ours) and the answer is false.
+  // Waits at most `bound` for the child to end; one still running is ended with the harness.
   bool waitForExit(std::chrono::seconds bound = std::chrono::seconds(60));
-  // The exit status of the last child, once it has been waited for.
-  std::optional<int> exitStatus() const { return exitStatus_; }
   // What DOSBox printed, for a failing test's message.
-  std::string log() const;
+  std::string log() const { return readFile(home_ / "dosbox.log"); }
 
  protected:
   std::optional<std::string> startProcess(const platform::ProcessCommand& command) override;
@@ -45,8 +37,6 @@ class ChildDosBox : public platform::DosBoxStarter {
   std::filesystem::path home_;
   pid_t child_ = -1;
   int starts_ = 0;
-  std::optional<platform::ProcessCommand> lastCommand_;
-  std::optional<int> exitStatus_;
 };
 
 }  // namespace kestro::test
