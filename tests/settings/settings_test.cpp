@@ -108,7 +108,7 @@ TEST_F(Settings, StoredValuesSetTheirControls) {
 TEST_F(Settings, ValuesOutOfRangeOrNoNumberLeaveTheirControls) {
   test::writeFile(
       ini,
-      "[UserSettingsVid]\nscanlines=2\nvsync=yes\ngamma=bright\nframeskip=12\nbeam=\n"
+      "[UserSettingsVid]\nscanlines=yes\nvsync=2\ngamma=bright\nframeskip=12\nbeam=\n"
       "[UserSettingsAud]\nsndcard=2\n[UserSettingsMisc]\njoy=1e9\n[EXE]\nexe=MAME4.EXE\n");
   OptionSet options = sample(4);
   const std::string before = saved(options);
