@@ -7,12 +7,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "platform/profile.h"
-#include "platform/profilefixtures.h"
+#include "settings/keytable.h"
 
 namespace kestro {
 namespace {
@@ -22,18 +25,25 @@ using platform::WritePrivateProfileStringA;
 
 constexpr std::size_t kLargeFileBytes = 1 << 20;
 
-// A settings file after a save: the user sections, then the shipped defaults.
+// The keys a save writes, in its order: section and key.
+std::vector<std::pair<std::string, std::string>> savedKeys() {
+  std::vector<std::pair<std::string, std::string>> keys;
+  for (const settings::KeyRow& row : settings::kKeyTable) {
+    keys.emplace_back(settings::kUserProfile[row.section], row.key);
+  }
+  return keys;
+}
+
+// A settings file after a save: the user sections, then the shipped file with its defaults.
 std::string usualFile() {
   std::string text;
-  std::string_view section;
-  for (const test::SavedKey& saved : test::kSavedKeys) {
-    if (section != saved.section) {
-      section = saved.section;
-      text += "[" + std::string(section) + "]\n";
-    }
-    text += std::string(saved.key) + "= 1\n";
+  std::string section;
+  for (const auto& [keySection, key] : savedKeys()) {
+    if (section != keySection) text += "[" + (section = keySection) + "]\n";
+    text += key + "= 1\n";
   }
-  return text + std::string(test::kShippedDefaults);
+  std::ifstream shipped(KESTRO_SHIPPED_INI, std::ios::binary);
+  return text + std::string(std::istreambuf_iterator<char>(shipped), {});
 }
 
 // A megabyte: sections of other keys first, so that every call walks the whole file before
@@ -116,16 +126,18 @@ void BM_WriteUnchangedValue(benchmark::State& state) {
 // What "Save Settings" costs: the 34 keys, each with a changed value.
 void BM_SaveAllKeys(benchmark::State& state) {
   const SettingsFile file(state.range(0) != 0);
+  const auto keys = savedKeys();
   bool flip = false;
   for (auto _ : state) {
     flip = !flip;
-    for (const test::SavedKey& saved : test::kSavedKeys) {
-      if (!WritePrivateProfileStringA(saved.section, saved.key, flip ? " 2" : " 1", file.path())) {
+    for (const auto& [section, key] : keys) {
+      if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), flip ? " 2" : " 1",
+                                      file.path())) {
         state.SkipWithError("the write failed");
       }
     }
   }
-  describe(state, file, static_cast<int>(test::kSavedKeys.size()));
+  describe(state, file, static_cast<int>(keys.size()));
 }
 
 // Argument 0: the usual file; 1: the megabyte.
