@@ -3,6 +3,11 @@
 #include "platform/starter.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
 
 #include "support/tempfolder.h"
 
@@ -30,6 +35,31 @@ TEST(DosBoxStarter, AMissingDosBoxIsNamedWithItsPackage) {
       "\"dosbox\" in the search path. Install the Debian package \"dosbox\".";
   EXPECT_EQ(starter.findInterpreter(), expected);
   EXPECT_EQ(starter.start({.script = "/x/kestro.bat", .folder = "/x"}), expected);
+}
+
+TEST(StartDetached, RunsInItsFolderAsNobodysChildOrNamesWhyNot) {
+  test::TempFolder folder;
+  const auto started = folder.path() / "started.txt";
+  ASSERT_EQ(startDetached({.program = "/bin/sh",
+                           .arguments = {"-c",
+                                         "pwd > started.tmp && mv started.tmp started.txt; "
+                                         "sleep 1"},
+                           .workingFolder = folder.str()}),
+            std::nullopt);
+  // The program still runs, yet the caller has no child left to wait for: no zombie.
+  EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+  for (int i = 0; i < 1000 && !std::filesystem::exists(started); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_EQ(test::readFile(started), folder.str() + "\n");
+
+  const std::optional<std::string> failure = startDetached(
+      {.program = "/bin/true", .arguments = {}, .workingFolder = folder.str() + "/missing"});
+  ASSERT_TRUE(failure);
+  EXPECT_NE(failure->find("cannot be entered"), std::string::npos) << *failure;
+  EXPECT_TRUE(startDetached(
+      {.program = folder.str() + "/no-such-program", .arguments = {}, .workingFolder = {}}));
 }
 
 }  // namespace
