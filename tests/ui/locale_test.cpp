@@ -1,9 +1,8 @@
 // The window under a comma locale: the stepped value follows the user's decimal separator while
-// its label, like the settings file and the command line, keeps the period.
+// its label, like the settings file, keeps the period.
 #include <QLocale>
-#include <cstdio>
+#include <string>
 
-#include "launch/commandline.h"
 #include "ui/systemenvironment.h"
 #include "windowtest.h"
 
@@ -14,9 +13,7 @@ using CommaLocale = WindowTest;
 
 TEST_F(CommaLocale, GammaStepsToACommaTextWhileItsLabelShowsAPeriod) {
   ASSERT_EQ(QLocale::system().decimalPoint(), ",") << "run with LC_ALL=de_DE.UTF-8";
-  char printed[8];
-  std::snprintf(printed, sizeof printed, "%.1f", 1.5);
-  ASSERT_STREQ(printed, "1,5") << "the C library must be in the comma locale too";
+  ASSERT_EQ(std::to_string(1.5), "1,500000") << "the C library must be in the comma locale too";
 
   const Environment environment = systemEnvironment(folder.str());
   ASSERT_EQ(environment.decimalSeparator, ',');
@@ -26,9 +23,6 @@ TEST_F(CommaLocale, GammaStepsToACommaTextWhileItsLabelShowsAPeriod) {
   click("vidgamup");
   EXPECT_EQ(options().gamma, "1,3");
   EXPECT_EQ(label("vidgammal"), " 1.3");
-  click("vidgamdn", 9);
-  EXPECT_EQ(options().gamma, "0,5");
-  EXPECT_EQ(label("vidgammal"), " .5");
 }
 
 TEST_F(CommaLocale, ASavedGammaComesBackAsTheSameNumber) {
@@ -42,11 +36,6 @@ TEST_F(CommaLocale, ASavedGammaComesBackAsTheSameNumber) {
   // The settings file holds 1.3 with a period, which a comma reader must not take for 13.
   EXPECT_EQ(options().gamma, "1.3");
   EXPECT_EQ(label("vidgammal"), "1.3");
-  core::OptionSet line = options();
-  line.mame = "MAME.EXE";
-  line.RomName = "pacman";
-  launch::buildCommandLine(line, ',');
-  EXPECT_NE(line.FullMame.find(" -gamma 1.3 "), std::string::npos) << line.FullMame;
   click("vidgamup");
   EXPECT_EQ(options().gamma, "1,4");
 }

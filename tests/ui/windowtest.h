@@ -18,8 +18,7 @@ namespace kestro::ui {
 
 class WindowTest : public testing::Test {
  protected:
-  // Opens and shows the window. Messages are collected instead of shown until a test clears
-  // the answerer to get the real message box.
+  // Opens and shows the window, collecting messages until a test asks for the real box.
   void open(bool trayExists = true, char decimalSeparator = '.') {
     const Environment environment{folder.str(), decimalSeparator, trayExists, folder.str(), drives};
     window = starter ? std::make_unique<MainWindow>(environment, *starter)
@@ -55,8 +54,7 @@ class WindowTest : public testing::Test {
 
   test::TempFolder folder;
   std::vector<std::string> drives{"/"};
-  // Where "Run Mame" starts the launch script; DOSBox, detached, when none is set.
-  platform::ScriptStarter* starter = nullptr;
+  platform::ScriptStarter* starter = nullptr;  // "Run Mame"'s; DOSBox, detached, when none
   std::unique_ptr<MainWindow> window;
   std::vector<platform::Message> messages;
 };
