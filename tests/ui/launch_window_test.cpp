@@ -1,5 +1,4 @@
-// The pickers as a user works them, "Set EXE" and "Run Mame": MAME's drive, folder and executable
-// picked on "Kestro Setup", the game's drive and folder on "File", and MAME (our DOS stand-in)
+// "Run Mame" after the pickers and "Set EXE" as a user works them, with MAME (our DOS stand-in)
 // run for real by DOSBox, which hands it the command line.
 #include <QListWidget>
 #include <filesystem>
@@ -25,25 +24,16 @@ class RunMame : public WindowTest {
     open();
   }
 
-  enum How { Click, DoubleClick, Enter };
-  // Clicks the named entry of a list; a double-click or Enter opens a folder.
-  void pick(std::string_view list, const QString& entry, How how = Click) {
+  // Clicks the named entry of a list, and double-clicks it to open a folder.
+  void pick(std::string_view list, const QString& entry, bool andOpen = false) {
     showTabOf(list);
     auto& view = widget<QListWidget>(list);
     const QList<QListWidgetItem*> found = view.findItems(entry, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << entry.toStdString();
     const QPoint centre = view.visualItemRect(found.front()).center();
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, centre);
-    if (how == DoubleClick) QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, centre);
-    if (how == Enter) QTest::keyClick(&view, Qt::Key_Return);
+    if (andOpen) QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, centre);
     QCoreApplication::processEvents();  // a folder opens once the click is done with
-  }
-  void chooseNextDrive(std::string_view list) {
-    showTabOf(list);
-    QTest::keyClick(&widget(list), Qt::Key_Down);
-  }
-  QString shownFolder(std::string_view list) {
-    return widget<QListWidget>(list).currentItem()->text();
   }
 
   fs::path mame = folder.path() / "MAME";
@@ -54,12 +44,14 @@ TEST_F(RunMame, ThroughThePickersMameGetsTheLineOfTheClickedOptions) {
   EXPECT_EQ(options().DirMame, "") << "the lists' start placement is no change";
   EXPECT_EQ(widget<QListWidget>("MameFile").count(), 0) << "the start-up shows only *.exe";
   // Each drive list moves only its own folder list; the MAME drive alone sets the MAME folder.
-  chooseNextDrive("RomDrive");
-  EXPECT_EQ(shownFolder("RomDir"), "MAME");
-  EXPECT_EQ(shownFolder("MameDir"), QString::fromStdString(folder.path().filename()));
+  showTabOf("RomDrive");
+  QTest::keyClick(&widget("RomDrive"), Qt::Key_Down);
+  EXPECT_EQ(widget<QListWidget>("RomDir").currentItem()->text(), "MAME");
+  EXPECT_EQ(window->form().MameDir().path(), folder.str());
   EXPECT_EQ(options().DirMame, "");
-  chooseNextDrive("MameDrive");
-  EXPECT_EQ(shownFolder("MameDir"), "MAME");
+  showTabOf("MameDrive");
+  QTest::keyClick(&widget("MameDrive"), Qt::Key_Down);
+  EXPECT_EQ(widget<QListWidget>("MameDir").currentItem()->text(), "MAME");
   EXPECT_EQ(options().DirMame, mame.string());
 
   options().mame = "OLD.EXE";  // as the settings file restored it
@@ -68,8 +60,8 @@ TEST_F(RunMame, ThroughThePickersMameGetsTheLineOfTheClickedOptions) {
   pick("MameFile", "MAME.EXE");
   click("exeset");
   EXPECT_EQ(options().mame, "MAME.EXE");
-  pick("RomDir", "ROMS", Enter);
-  pick("RomDir", "pacman", DoubleClick);
+  pick("RomDir", "ROMS", true);
+  pick("RomDir", "pacman", true);
 
   for (const char* option :
        {"vidscanlines", "vidvesa3", "viddep2", "vidgamup", "vidgamup", "snd2", "sndr3", "sndb2",
