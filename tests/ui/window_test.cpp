@@ -147,9 +147,9 @@ TEST_F(Window, CheckingTheFrequencyBoxWarnsBeforeEnablingItsButtonsEveryTime) {
   };
   int warnings = 0;
   // The box runs its own event loop; this looks at it from inside that loop and closes it.
-  std::function<void()> inspect = [&] {
+  std::function<void()> examine = [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (box == nullptr) return QTimer::singleShot(10, inspect);
+    if (box == nullptr) return QTimer::singleShot(10, examine);
     ++warnings;
     EXPECT_EQ(box->windowTitle(), "WARNING");
     EXPECT_EQ(box->text(),
@@ -163,7 +163,7 @@ TEST_F(Window, CheckingTheFrequencyBoxWarnsBeforeEnablingItsButtonsEveryTime) {
     QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
   };
   for (int time = 1; time <= 2; ++time) {
-    QTimer::singleShot(0, inspect);
+    QTimer::singleShot(0, examine);
     click("vgafreqe");
     EXPECT_EQ(warnings, time);
     EXPECT_EQ(enabledButtons(), 4);
