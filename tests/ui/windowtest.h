@@ -1,14 +1,15 @@
-// A fresh main window for each test, over a fresh folder as the program's folder, with the
-// helpers that drive it the way a user does: show a control's tab, click it, type into it.
+// A fresh main window for each test over a fresh folder as the program's folder, with helpers
+// that drive it as a user does: bring a control's tab to the front and click it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTest>
 #include <memory>
 #include <stdexcept>
-#include <string>
-#include <string_view>
-#include <vector>
 
 #include "support/tempfolder.h"
 #include "ui/mainwindow.h"
@@ -17,27 +18,43 @@ namespace kestro::ui {
 
 class WindowTest : public testing::Test {
  protected:
-  // Opens and shows the window. Messages are collected instead of shown unless the test asks
-  // for the real message box.
-  void open(bool trayExists = true, char decimalSeparator = '.');
+  // Opens and shows the window, collecting messages until a test asks for the real box.
+  void open(bool trayExists = true, char decimalSeparator = '.') {
+    const Environment environment{folder.str(), decimalSeparator, trayExists, folder.str(), drives};
+    window = starter ? std::make_unique<MainWindow>(environment, *starter)
+                     : std::make_unique<MainWindow>(environment);
+    window->answerMessagesWith([this](const platform::Message& message) {
+      messages.push_back(message);
+      return platform::MessageAnswer::Ok;
+    });
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  }
 
   template <typename Widget = QWidget>
   Widget& widget(std::string_view name) const {
-    auto* found = window->control<Widget>(name);
-    if (found == nullptr) throw std::logic_error("no such control: " + std::string(name));
-    return *found;
+    if (auto* found = window->control<Widget>(name)) return *found;
+    throw std::logic_error("no such control: " + std::string(name));
   }
+  core::OptionSet& options() const { return window->form().options(); }
+  QString label(std::string_view name) const { return widget<QLabel>(name).text(); }
+  bool checked(std::string_view name) const { return widget<QAbstractButton>(name).isChecked(); }
 
   // Brings the control's tab to the front, as the user must before reaching it.
-  void showTabOf(std::string_view name) const;
-  void click(std::string_view name, int times = 1) const;
-  void type(std::string_view name, const QString& keys) const;
-  QString labelText(std::string_view name) const;
-  bool checked(std::string_view name) const;
+  void showTabOf(std::string_view name) const {
+    auto& tabs = widget<QTabWidget>("optiontabs");
+    for (QWidget* up = &widget(name); up != nullptr; up = up->parentWidget()) {
+      if (tabs.indexOf(up) >= 0) tabs.setCurrentIndex(tabs.indexOf(up));
+    }
+  }
+  void click(std::string_view name, int times = 1) const {
+    showTabOf(name);
+    for (int i = 0; i < times; ++i) QTest::mouseClick(&widget(name), Qt::LeftButton);
+  }
 
   test::TempFolder folder;
-  // Where "Run Mame" starts the launch script; DOSBox, detached, when none is set.
-  platform::ScriptStarter* starter = nullptr;
+  std::vector<std::string> drives{"/"};
+  platform::ScriptStarter* starter = nullptr;  // "Run Mame"'s; DOSBox, detached, when none
   std::unique_ptr<MainWindow> window;
   std::vector<platform::Message> messages;
 };
