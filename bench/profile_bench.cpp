@@ -123,28 +123,10 @@ void BM_WriteUnchangedValue(benchmark::State& state) {
   describe(state, file, 1);
 }
 
-// What "Save Settings" costs: the 34 keys, each with a changed value.
-void BM_SaveAllKeys(benchmark::State& state) {
-  const SettingsFile file(state.range(0) != 0);
-  const auto keys = savedKeys();
-  bool flip = false;
-  for (auto _ : state) {
-    flip = !flip;
-    for (const auto& [section, key] : keys) {
-      if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), flip ? " 2" : " 1",
-                                      file.path())) {
-        state.SkipWithError("the write failed");
-      }
-    }
-  }
-  describe(state, file, static_cast<int>(keys.size()));
-}
-
 // Argument 0: the usual file; 1: the megabyte.
 BENCHMARK(BM_Read)->Arg(0)->Arg(1);
 BENCHMARK(BM_WriteChangedValue)->Arg(0)->Arg(1);
 BENCHMARK(BM_WriteUnchangedValue)->Arg(0)->Arg(1);
-BENCHMARK(BM_SaveAllKeys)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kestro
