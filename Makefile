@@ -2,6 +2,8 @@
 # `make test` builds and runs every test. Both install what is missing first.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# ccache, where installed, finds the same compilation in another checkout of the project.
+export CCACHE_BASEDIR ?= $(CURDIR)
 
 .PHONY: run test build deps configure bench format clean
 

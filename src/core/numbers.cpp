@@ -5,17 +5,12 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "core/text.h"
+
 namespace kestro::core {
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // The decimal digits of |value| rounded to 15 significant digits, without trailing
 // zeros, and the power of ten of the first digit: 0.0625 gives {"625", -2}.

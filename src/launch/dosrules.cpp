@@ -15,8 +15,6 @@ constexpr std::string_view kShellCharacters = "&|<>^%\"";
 // Punctuation that DOS accepts in a short name besides letters and digits.
 constexpr std::string_view kNamePunctuation = "!#$%&'()-@^_`{}~";
 
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool isNameCharacter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
          kNamePunctuation.find(c) != std::string_view::npos;
@@ -32,10 +30,6 @@ std::string_view withoutFinalBlanks(std::string_view text) {
 }
 
 }  // namespace
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return upperAscii(x) == upperAscii(y); });
-}
 
 std::optional<std::string> textProblem(std::string_view text) {
   for (const char c : text) {

@@ -9,10 +9,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/text.h"
+
 namespace kestro::launch {
 
 // DOS names know no case: MAME.EXE and mame.exe are one file to DOS.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
+using core::equalsIgnoringCase;
 
 // Why the text cannot go into the launch script's one line and reach MAME as one word
 // ("a line break", ...); nothing when it can.

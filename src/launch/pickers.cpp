@@ -6,12 +6,15 @@
 #include <sstream>
 #include <system_error>
 
+#include "core/text.h"
+
 namespace kestro::launch {
 namespace {
 
 namespace fs = std::filesystem;
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+using core::lowerAscii;
+using core::trimBlanks;
 
 // Folder names sorted as a reader expects them: without regard to case first.
 bool comesBefore(const std::string& a, const std::string& b) {
@@ -104,12 +107,6 @@ bool matchesOne(std::string_view name, std::string_view pattern) {
   }
   while (p < pattern.size() && pattern[p] == '*') ++p;
   return p == pattern.size();
-}
-
-std::string_view trimBlanks(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
 }
 
 // The names of a folder's entries that pass the test, hidden (dot) names left out;

@@ -18,34 +18,20 @@
 #include <thread>
 #include <utility>
 
+#include "core/text.h"
+#include "platform/fileio.h"
+
 namespace kestro::platform {
 namespace {
 
-constexpr std::string_view kBlanks = " \t";
+using core::trimBlanks;
+using core::trimTrailingBlanks;
+
 constexpr std::string_view kLineBreaks = "\r\n";
 // Editors that save "UTF-8 with signature" put these bytes before the first section.
 constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
 constexpr int kMaxLinkHops = 40;
 constexpr std::chrono::milliseconds kLockRetryPause{5};
-
-std::string_view trimBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
-std::string_view trimTrailingBlanks(std::string_view text) {
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return last == std::string_view::npos ? std::string_view{} : text.substr(0, last + 1);
-}
-
-char lowerAscii(char letter) {
-  return letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
-}
-
-bool sameName(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, {}, lowerAscii, lowerAscii);
-}
 
 std::string_view withoutQuotes(std::string_view value) {
   const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -129,7 +115,7 @@ Place findKey(std::string_view file, std::string_view section, std::string_view 
     const std::string_view text = file.substr(line.begin, line.textEnd - line.begin);
     if (const std::optional<std::string_view> name = sectionHeader(text)) {
       if (place.sectionFound) break;  // only the first section of the name counts
-      if (sameName(*name, section)) {
+      if (core::equalsIgnoringCase(*name, section)) {
         place.sectionFound = true;
         markInsert(line);
       }
@@ -137,7 +123,8 @@ Place findKey(std::string_view file, std::string_view section, std::string_view 
     }
     if (!place.sectionFound) continue;
     const std::size_t equals = text.find('=');
-    if (equals != std::string_view::npos && sameName(trimBlanks(text.substr(0, equals)), key)) {
+    if (equals != std::string_view::npos &&
+        core::equalsIgnoringCase(trimBlanks(text.substr(0, equals)), key)) {
       place.keyFound = true;
       place.valueBegin = line.begin + equals + 1;
       place.valueEnd = line.textEnd;
@@ -304,18 +291,6 @@ class WriterLock {
  private:
   Descriptor lockFile_;
 };
-
-bool writeAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return true;
-}
 
 bool writeInPlace(const std::string& target, std::string_view text) {
   Descriptor file(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));

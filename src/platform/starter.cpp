@@ -11,10 +11,10 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/fileio.h"
+
 namespace kestro::platform {
 namespace {
-
-std::string systemReason(int error) { return std::generic_category().message(error); }
 
 // What the started side tells the caller through the pipe when it fails before exec.
 struct ChildFailure {

@@ -1,23 +1,16 @@
 #include "ui/form.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
 #include "core/controls.h"
+#include "core/text.h"
 #include "launch/run.h"
 #include "settings/settings.h"
 
 namespace kestro::ui {
 namespace {
-
-std::string lowerCase(std::string_view text) {
-  std::string lower(text);
-  std::ranges::transform(lower, lower.begin(),
-                         [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return lower;
-}
 
 void setResolutionBoxes(core::OptionSet& options, bool enabled) {
   options.vidresxEnabled = enabled;
@@ -100,7 +93,7 @@ void MainForm::onVidresonClicked() {
 
 void MainForm::onVgafreqeClicked() {
   if (options_.vgafreqe == 1) {
-    window_.showMessage({.prompt = "WARNING: " + lowerCase(kFrequencyWarning),
+    window_.showMessage({.prompt = "WARNING: " + core::lowerAscii(kFrequencyWarning),
                          .title = "WARNING",
                          .icon = platform::MessageIcon::Exclamation,
                          .buttons = platform::MessageButtons::Ok});
