@@ -54,15 +54,16 @@ set(CPACK_PACKAGE_NAME kestro)
 set(CPACK_PACKAGE_VENDOR "Kestro developers")
 set(CPACK_PACKAGE_CONTACT "${KESTRO_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "front end for the DOS build of the MAME arcade emulator")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kestro holds the MAME executable, the game's folder and MAME's video, audio, joystick\n"
-    "and other options in one window. \"Run Mame\" writes the MAME command line into a\n"
-    "launch script and starts it through DOSBox. The options are kept in the user's\n"
-    "configuration folder.")
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+  "Kestro holds the MAME executable, the game's folder and MAME's video,"
+  "audio, joystick and other options in one window. \"Run Mame\" writes the"
+  "MAME command line into a launch script and starts it through DOSBox."
+  "The options are kept in the user's configuration folder.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# Not "games": that section is for packages with games under /usr/games.
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${KESTRO_HOMEPAGE}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${KESTRO_MAINTAINER}")
