@@ -71,27 +71,28 @@ struct Probe {
     const bool showing = main->isVisible() && !main->isMinimized();
     if (mode == "save") {
       if (step == 0 && showing) {
+        // Set first: a message box of the save runs this timer again inside the click.
+        step = 1;
         say("shown");
         reportState(main);
         click(main, "vidscanlines");
         click(main, "saveset");
-        step = 1;
       } else if (step == 1 && ++ticksSinceSave > 3) {
+        step = 2;
         say("saved");
         click(main, "exit");
-        step = 2;
       }
     } else if (mode == "forward") {
       if (step == 0 && showing) {
-        click(main, "mini");
         step = 1;
+        click(main, "mini");
       } else if (step == 1 && !showing) {
         say("hidden");
         step = 2;
       } else if (step == 2 && showing) {
+        step = 3;
         say("forward");
         click(main, "exit");
-        step = 3;
       }
     }
   }
