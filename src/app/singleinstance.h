@@ -27,15 +27,13 @@ class SingleInstance : public QObject {
   // Waits at most `patienceMs` for a running first instance to answer.
   Claim claim(int patienceMs = 5000);
 
-  // The key, for the socket and the lock: the user's id and a hash of the settings path.
-  const QString& key() const { return key_; }
-
  signals:
   void comeForward();
 
  private:
   void listen();
 
+  // Names the socket and the lock: the user's id and a hash of the settings file's path.
   QString key_;
   std::unique_ptr<QLockFile> lock_;
   QLocalServer server_;

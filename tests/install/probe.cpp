@@ -4,7 +4,9 @@
 //   save     report the state of every check box, option button and slider, tick
 //            "vidscanlines", press "Save Settings", then "Exit";
 //   forward  press "Minimize", report "hidden", wait for the window to come back (a second
-//            start asks for it), report "forward", then "Exit".
+//            start asks for it), report "forward", then "Exit";
+//   picture  save the window's picture to KESTRO_PROBE_PICTURE, then "Exit" (this made
+//            data/screenshots/kestro.png).
 // Every message box is reported as "message: <text>" and answered with OK.
 #include <QAbstractButton>
 #include <QApplication>
@@ -80,6 +82,12 @@ struct Probe {
       } else if (step == 1 && ++ticksSinceSave > 3) {
         step = 2;
         say("saved");
+        click(main, "exit");
+      }
+    } else if (mode == "picture") {
+      if (step == 0 && showing) {
+        step = 1;
+        main->grab().save(qEnvironmentVariable("KESTRO_PROBE_PICTURE"), "PNG");
         click(main, "exit");
       }
     } else if (mode == "forward") {

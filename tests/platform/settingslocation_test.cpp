@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "support/tempfolder.h"
@@ -119,19 +120,16 @@ Found locateAsUser(const SettingsPlaces& places, const fs::path& expected) {
   ::waitpid(child, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error("child failed");
 
+  std::istringstream lines(answer);
   Found found;
-  std::size_t at = 0;
-  auto next = [&] {
-    const std::size_t end = answer.find('\n', at);
-    std::string part = answer.substr(at, end == std::string::npos ? end : end - at);
-    at = end == std::string::npos ? answer.size() : end + 1;
-    return part;
-  };
-  found.chosen = next();
-  found.existsAfterChoosing = next() == "1";
-  found.location.file = next();
-  found.location.writable = next() == "1";
-  found.location.problem = next();
+  std::string made, writable;
+  std::getline(lines, found.chosen);
+  std::getline(lines, made);
+  std::getline(lines, found.location.file);
+  std::getline(lines, writable);
+  std::getline(lines, found.location.problem);
+  found.existsAfterChoosing = made == "1";
+  found.location.writable = writable == "1";
   return found;
 }
 
