@@ -4,9 +4,9 @@
 // first.
 #include <QApplication>
 #include <QTimer>
-#include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/commandline.h"
@@ -52,8 +52,11 @@ int main(int argc, char* argv[]) {
   }
 
   const platform::SettingsLocation location = platform::locateSettings(places);
+  // Every settings file is some folder's "/kestro.ini"; the window joins the two again, so the
+  // folder is taken off as text and a portable copy's path comes back byte for byte.
+  constexpr std::string_view kName = "/kestro.ini";
   ui::Environment environment =
-      ui::systemEnvironment(std::filesystem::path(location.file).parent_path().string());
+      ui::systemEnvironment(location.file.substr(0, location.file.size() - kName.size()));
   environment.settingsWritable = location.writable;
   // A window hidden to the tray is not closed; the window itself ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
