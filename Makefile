@@ -1,11 +1,12 @@
 # The two commands of the README: `make run` builds and starts Kestro,
 # `make test` builds and runs every test. Both install what is missing first.
+# `make package` builds the Debian package into build/.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 # ccache, where installed, finds the same compilation in another checkout of the project.
 export CCACHE_BASEDIR ?= $(CURDIR)
 
-.PHONY: run test build deps configure bench format clean
+.PHONY: run test build deps configure bench format clean package
 
 run: build
 	./$(BUILD)/kestro
@@ -27,6 +28,9 @@ bench: build
 
 format:
 	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

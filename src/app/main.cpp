@@ -1,16 +1,74 @@
 // Kestro's start: the window is the program. It is created with every option at its initial
-// state and shown; the program ends when the window goes.
+// state and shown; the program ends when the window goes. Before that, the command line is
+// answered, the settings file is found, and a second start on the same file hands over to the
+// first.
 #include <QApplication>
+#include <QTimer>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
 
-#include "platform/programfolder.h"
+#include "app/commandline.h"
+#include "app/settingsmessage.h"
+#include "app/singleinstance.h"
+#include "platform/settingslocation.h"
 #include "ui/mainwindow.h"
 #include "ui/systemenvironment.h"
 
 int main(int argc, char* argv[]) {
+  using namespace kestro;
+  const platform::SettingsPlaces places = platform::systemSettingsPlaces();
+  switch (app::requestOf(std::vector<std::string>(argv, argv + argc))) {
+    case app::Request::Help:
+      std::cout << app::helpText(platform::chooseSettingsFile(places));
+      return 0;
+    case app::Request::Version:
+      std::cout << app::versionText();
+      return 0;
+    case app::Request::Run:
+      break;
+  }
+
   QApplication application(argc, argv);
+  std::vector<std::string> leftOver;
+  for (const QString& argument : QApplication::arguments())
+    leftOver.push_back(argument.toStdString());
+  if (const std::string unknown = app::unknownArgumentMessage(leftOver); !unknown.empty()) {
+    std::cerr << unknown;
+    return 2;
+  }
+
+  const std::string settingsFile = platform::chooseSettingsFile(places);
+  app::SingleInstance instance(QString::fromStdString(settingsFile));
+  switch (instance.claim()) {
+    case app::SingleInstance::Claim::Forwarded:
+      return 0;
+    case app::SingleInstance::Claim::NoAnswer:
+      std::cerr << "kestro: another Kestro runs on " << settingsFile << " but does not answer\n";
+      return 1;
+    case app::SingleInstance::Claim::First:
+      break;
+  }
+
+  const platform::SettingsLocation location = platform::locateSettings(places);
+  // Every settings file is some folder's "/kestro.ini"; the window joins the two again, so the
+  // folder is taken off as text and a portable copy's path comes back byte for byte.
+  constexpr std::string_view kName = "/kestro.ini";
+  ui::Environment environment =
+      ui::systemEnvironment(location.file.substr(0, location.file.size() - kName.size()));
+  environment.settingsWritable = location.writable;
   // A window hidden to the tray is not closed; the window itself ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
-  kestro::ui::MainWindow window(kestro::ui::systemEnvironment(kestro::platform::programFolder()));
+  ui::MainWindow window(std::move(environment));
+  // A second start brings the window back as the tray icon does.
+  QObject::connect(&instance, &app::SingleInstance::comeForward, &window,
+                   [&window] { window.onTrayActivated(QSystemTrayIcon::Trigger); });
   window.show();
+  if (!location.writable) {
+    QTimer::singleShot(0, &window, [&window, &location] {
+      window.showMessage(app::unwritableSettingsMessage(location));
+    });
+  }
   return QApplication::exec();
 }

@@ -110,7 +110,7 @@ void MainForm::onVgafreqeClicked() {
 void MainForm::onSavesetClicked() {
   const settings::SaveOutcome outcome =
       settings::saveUserSettings(options_, IniPath_, environment_.decimalSeparator);
-  if (outcome.saved) return;
+  if (outcome.saved || !environment_.settingsWritable) return;
   // Said once, after the save: the window keeps every option, so nothing is lost.
   window_.showMessage({.prompt = "The settings could not be saved to " + IniPath_ + ":\n" +
                                  std::error_code(outcome.error, std::generic_category()).message() +

@@ -27,6 +27,7 @@ class WindowOps {
 
 // What the program learns of its surroundings once, at start.
 struct Environment {
+  // The folder of the settings file kestro.ini: the program's own for a portable copy.
   std::string programFolder;
   char decimalSeparator = '.';
   bool trayExists = true;
@@ -34,6 +35,8 @@ struct Environment {
   std::string startFolder;
   // What the drive lists offer; the mounted file systems when empty.
   std::vector<std::string> drives;
+  // False when the settings file can be written nowhere; the user is told so once, at start.
+  bool settingsWritable = true;
 };
 
 inline constexpr std::string_view kFrequencyWarning =

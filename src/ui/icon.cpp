@@ -1,5 +1,6 @@
 #include "ui/icon.h"
 
+#include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -8,12 +9,14 @@
 
 namespace kestro::ui {
 
-QIcon programIcon() {
-  constexpr int kSize = 64;
-  QPixmap picture(kSize, kSize);
+QImage programPicture(int size) {
+  // Drawn on a 64 x 64 grid and scaled, so every size is the same picture.
+  constexpr double kGrid = 64;
+  QImage picture(size, size, QImage::Format_ARGB32_Premultiplied);
   picture.fill(Qt::transparent);
   QPainter painter(&picture);
   painter.setRenderHint(QPainter::Antialiasing);
+  painter.scale(size / kGrid, size / kGrid);
   painter.setPen(QPen(QColor(0x10, 0x10, 0x30), 2));
 
   // The stick's base: a dark blue panel with a lighter top edge.
@@ -39,7 +42,9 @@ QIcon programIcon() {
   painter.setBrush(ball);
   painter.drawEllipse(QRectF(8, 2, 24, 22));
   painter.end();
-  return QIcon(picture);
+  return picture;
 }
+
+QIcon programIcon() { return QIcon(QPixmap::fromImage(programPicture(64))); }
 
 }  // namespace kestro::ui

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 
 namespace kestro::ui {
 
+// The picture at `size` x `size` pixels; the desktop's icon files are made from it.
+QImage programPicture(int size);
 QIcon programIcon();
 
 }  // namespace kestro::ui

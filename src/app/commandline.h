@@ -1,0 +1,23 @@
+// The command line: Kestro itself knows only --help and --version; everything else on it is
+// Qt's (-platform, -style, ...), which the application object takes for itself.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestro::app {
+
+enum class Request { Run, Help, Version };
+
+// Looks for the help and version options before any window or display is opened, so they work
+// without one. The first of them on the line wins.
+Request requestOf(const std::vector<std::string>& arguments);
+
+std::string versionText();
+std::string helpText(const std::string& settingsFile);
+
+// What is left once Qt has taken its options: empty when nothing, else the message for the
+// first argument Kestro does not know.
+std::string unknownArgumentMessage(const std::vector<std::string>& leftOver);
+
+}  // namespace kestro::app
