@@ -14,9 +14,13 @@ extern char** environ;
 namespace kestro::test {
 
 std::filesystem::path tailProgram() { return KESTRO_TAIL_PROGRAM; }
+std::filesystem::path failingProgram() { return KESTRO_FAILING_PROGRAM; }
 
-ChildDosBox::~ChildDosBox() {
+ChildDosBox::~ChildDosBox() { end(); }
+
+void ChildDosBox::end() {
   if (child_ > 0 && ::kill(child_, SIGKILL) == 0) ::waitpid(child_, nullptr, 0);
+  child_ = -1;
 }
 
 std::optional<std::string> ChildDosBox::startProcess(const platform::ProcessCommand& command) {

@@ -11,9 +11,11 @@
 
 namespace kestro::test {
 
-// The DOS test program, assembled at build time: it writes the command tail DOS handed
-// it to TAIL.TXT in its current folder.
+// The DOS test programs, assembled at build time: each writes the command tail DOS handed
+// it to TAIL.TXT in its current folder; the tail program then ends with exit code 0, the
+// failing one prints a complaint and ends with 1, as MAME does when a ROM is missing.
 std::filesystem::path tailProgram();
+std::filesystem::path failingProgram();
 inline constexpr std::string_view kTailFile = "TAIL.TXT";
 
 class ChildDosBox : public platform::DosBoxStarter {
@@ -27,6 +29,8 @@ class ChildDosBox : public platform::DosBoxStarter {
   int starts() const { return starts_; }
   // Waits at most `bound` for the child to end; one still running is ended with the harness.
   bool waitForExit(std::chrono::seconds bound = std::chrono::seconds(60));
+  // Ends a child still running, and waits for it.
+  void end();
   // What DOSBox printed, for a failing test's message.
   std::string log() const { return readFile(home_ / "dosbox.log"); }
 
