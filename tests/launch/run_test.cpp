@@ -249,37 +249,42 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
   }
 }
 
-// MAME's exit code decides: 0 closes DOSBox, anything else keeps it open with MAME's words on
-// screen until a key is pressed. Measured from outside: the failing MAME has run (its tail
-// file is written) and DOSBox still runs seconds later, where the same line ending with 0
-// closes it. The MAME folder that succeeds is the longest DOSBox mounts, holding characters
-// a shell line would read as its own.
-TEST(RunMame, DosBoxClosesAfterMameSucceedsAndStaysOpenAfterItFails) {
+// MAME's exit code decides: 0 closes DOSBox, anything else keeps it open, with MAME's words
+// on screen, until a key is pressed. Measured from outside, in DOSBox's window on an X server
+// of the test's own: the failing MAME has run (its tail file is written), DOSBox still runs
+// seconds later, and a key pressed in its window closes it. The MAME folder that succeeds is
+// the longest DOSBox mounts, holding characters a shell line would read as its own.
+TEST(RunMame, DosBoxClosesAfterMameSucceedsAndWaitsForAKeyAfterItFails) {
+  const test::VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
   for (const bool fails : {false, true}) {
     MameFolder m;
-    if (!fails) {
+    test::ChildDosBox dosbox(m.root.path(), display.name());
+    m.starter = &dosbox;
+    if (fails) {
+      fs::remove(m.mame / "MAME.EXE");
+      fs::copy_file(test::failingProgram(), m.mame / "MAME.EXE");
+    } else {
       std::string below = m.pathOfLength(kLongestMountedFolder);
       below.replace(below.size() - 12, 12, "a<b>c|d&e^f'");
       m.moveTo(below);
       ASSERT_EQ(m.options.DirMame.size(), kLongestMountedFolder);
-    } else {
-      fs::remove(m.mame / "MAME.EXE");
-      fs::copy_file(test::failingProgram(), m.mame / "MAME.EXE");
     }
     ASSERT_EQ(m.run(), RunOutcome::Started);
     const fs::path tail = m.mame / test::kTailFile;
     bool ended = false;
     for (int i = 0; i < 600 && !ended && !fs::exists(tail); ++i) {
-      ended = m.dosbox.waitForExit(std::chrono::seconds(0));
+      ended = dosbox.waitForExit(std::chrono::seconds(0));
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    ASSERT_TRUE(fs::exists(tail)) << m.dosbox.log();
+    ASSERT_TRUE(fs::exists(tail)) << dosbox.log();
     EXPECT_EQ(test::readFile(tail), " pacman");
     if (fails) {
-      EXPECT_FALSE(m.dosbox.waitForExit(std::chrono::seconds(4))) << "MAME failed, DOSBox closed";
-      m.dosbox.end();
+      EXPECT_FALSE(dosbox.waitForExit(std::chrono::seconds(3))) << "MAME failed, DOSBox closed";
+      ASSERT_TRUE(display.pressKeyInDosBox()) << "no DOSBox window to press a key in on " << display.name();
+      EXPECT_TRUE(dosbox.waitForExit(std::chrono::seconds(20))) << "the key left DOSBox open";
     } else {
-      EXPECT_TRUE(ended || m.dosbox.waitForExit()) << m.dosbox.log();
+      EXPECT_TRUE(ended || dosbox.waitForExit()) << dosbox.log();
     }
   }
 }

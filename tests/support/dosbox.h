@@ -18,10 +18,34 @@ std::filesystem::path tailProgram();
 std::filesystem::path failingProgram();
 inline constexpr std::string_view kTailFile = "TAIL.TXT";
 
+// An X server of the test's own (Xvfb, on a free display number), for a test
+// that presses a key in DOSBox's window; ended with the object.
+class VirtualDisplay {
+ public:
+  VirtualDisplay();
+  ~VirtualDisplay();
+  VirtualDisplay(const VirtualDisplay&) = delete;
+  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+
+  // ":N", or empty when the server did not start.
+  const std::string& name() const { return name_; }
+  // Presses the space bar in DOSBox's window, through the XTEST extension as a user would;
+  // false when there is no such window.
+  bool pressKeyInDosBox() const;
+
+ private:
+  void start(int number);
+
+  pid_t server_ = -1;
+  std::string name_;
+};
+
 class ChildDosBox : public platform::DosBoxStarter {
  public:
-  // DOSBox writes its configuration below `home` and its messages to a log there.
-  explicit ChildDosBox(std::filesystem::path home) : home_(std::move(home)) {}
+  // DOSBox writes its configuration below `home` and its messages to a log there. Without
+  // a display it runs with no window at all.
+  explicit ChildDosBox(std::filesystem::path home, std::string display = {})
+      : home_(std::move(home)), display_(std::move(display)) {}
   ~ChildDosBox() override;
   ChildDosBox(const ChildDosBox&) = delete;
   ChildDosBox& operator=(const ChildDosBox&) = delete;
@@ -39,6 +63,7 @@ class ChildDosBox : public platform::DosBoxStarter {
 
  private:
   std::filesystem::path home_;
+  std::string display_;
   pid_t child_ = -1;
   int starts_ = 0;
 };
