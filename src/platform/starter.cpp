@@ -5,6 +5,7 @@
 #include <linux/close_range.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -117,10 +118,13 @@ std::optional<std::string> startDetached(const ProcessCommand& command) {
     if (program > 0) ::_exit(0);
     ::setsid();
     // An ignored signal stays ignored across exec: the program starts with every signal
-    // at its default, as from a shell, whatever this process or its parent ignored.
-    struct sigaction byDefault {};
-    byDefault.sa_handler = SIG_DFL;
-    for (int number = 1; number < NSIG; ++number) ::sigaction(number, &byDefault, nullptr);
+    // at its default, as from a shell, whatever this process or its parent ignored. The
+    // system call itself, as the C library refuses the two real-time signals it keeps for
+    // its threads; an action of all zeros is the default on every layout of the kernel's.
+    alignas(8) static constexpr unsigned char kDefaultAction[64] = {};
+    for (int number = 1; number < NSIG; ++number) {
+      ::syscall(SYS_rt_sigaction, number, kDefaultAction, nullptr, (NSIG - 1) / 8);
+    }
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
