@@ -68,42 +68,30 @@ TEST(DosRules, WhatTheScriptAndDosCanCarry) {
   }
 }
 
-TEST(DosRules, WhatDosBoxsMountLineTakes) {
-  const std::string longest = "/" + std::string(kLongestMountedFolder - 1, 'f');
-  for (const std::string& fine : {std::string("/"), std::string("/games/MAME 0.37b"),
-                                  std::string("/a<b>c|d&e^f'!\xC3\xA9"), longest}) {
+// Beyond the refusals of the run below: what DOSBox was measured to take, and the rest of
+// what it does not.
+TEST(DosRules, WhatDosBoxsMountLineAndShellTake) {
+  for (const std::string& fine :
+       {std::string("/"), std::string("/games/MAME 0.37b"), std::string("/a<b>c|d&e^f'!\xC3\xA9"),
+        "/" + std::string(kLongestMountedFolder - 1, 'f')}) {
     EXPECT_EQ(mountFolderProblem(fine), std::nullopt) << fine;
   }
-  const std::pair<std::string, const char*> refused[] = {
+  const std::pair<std::string, const char*> folders[] = {
       {"games/mame", "not a full path"},
-      {"/a\nMOUNT E .\nECHO INJECTED>E:\\INJ.TXT\nREM ", "line break"},
       {"/a\rb", "line break"},
       {"/a\tb", "control character"},
       {"/a\x7F", "control character"},
-      {"/100%games", "character %"},
-      {"/a\"b", "double quote"},
-      {longest + "f", "path has 239 characters, and DOSBox mounts at most 238"},
   };
-  for (const auto& [folder, problem] : refused) {
+  for (const auto& [folder, problem] : folders) {
     EXPECT_THAT(mountFolderProblem(folder).value_or(""), HasSubstr(problem)) << folder;
   }
-}
-
-TEST(DosRules, TheShellsOwnCommandsAndTheAtSignAreNoProgramNames) {
   for (const char* fine : {"MAME.EXE", "CD-X.EXE", "CDX.EXE", "DELTA.EXE", "MOUNT.COM", "ECHO(.EXE",
                            "A@.EXE", "mame"}) {
     EXPECT_EQ(shellCommandProblem(fine), std::nullopt) << fine;
   }
-  const std::pair<const char*, const char*> refused[] = {
-      {"DEL.EXE", "name of DEL, a command of DOSBox's own shell"},
-      {"cd.com", "name of CD,"},
-      {"Echo.Com", "name of ECHO,"},
-      {"rem", "name of REM,"},
-      {"LOADHIGH.EXE", "name of LOADHIGH,"},
-      {"@MAME.EXE", "begins with @"},
-  };
-  for (const auto& [name, problem] : refused) {
-    EXPECT_THAT(shellCommandProblem(name).value_or(""), HasSubstr(problem)) << name;
+  for (const char* command : {"cd.com", "Echo.Com", "rem", "LOADHIGH.EXE"}) {
+    EXPECT_THAT(shellCommandProblem(command).value_or(""), HasSubstr("a command of DOSBox's"))
+        << command;
   }
 }
 
@@ -281,7 +269,8 @@ TEST(RunMame, DosBoxClosesAfterMameSucceedsAndWaitsForAKeyAfterItFails) {
     EXPECT_EQ(test::readFile(tail), " pacman");
     if (fails) {
       EXPECT_FALSE(dosbox.waitForExit(std::chrono::seconds(3))) << "MAME failed, DOSBox closed";
-      ASSERT_TRUE(display.pressKeyInDosBox()) << "no DOSBox window to press a key in on " << display.name();
+      ASSERT_TRUE(display.pressKeyInDosBox())
+          << "no DOSBox window to press a key in on " << display.name();
       EXPECT_TRUE(dosbox.waitForExit(std::chrono::seconds(20))) << "the key left DOSBox open";
     } else {
       EXPECT_TRUE(ended || dosbox.waitForExit()) << dosbox.log();
