@@ -46,6 +46,38 @@ std::optional<std::string> textProblem(std::string_view text) {
   return std::nullopt;
 }
 
+std::optional<std::string> shellCommandProblem(std::string_view executable) {
+  if (executable.starts_with('@')) {
+    return "it begins with @, which DOSBox's shell takes as the sign to run the rest of the "
+           "line unseen, so it would look for a program of another name";
+  }
+  const std::string_view base = executable.substr(0, executable.find_first_of(".\\"));
+  for (const std::string_view command : kDosBoxShellCommands) {
+    if (equalsIgnoringCase(base, command)) {
+      return "it is the name of " + std::string(command) +
+             ", a command of DOSBox's own shell, which DOSBox would run instead of the program";
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> mountFolderProblem(std::string_view folder) {
+  if (!folder.starts_with('/')) return "it is not a full path from the root folder";
+  for (const char c : folder) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n' || c == '\r')
+      return "it holds a line break, which would start DOS commands of its own";
+    if (byte < 0x20 || byte == 0x7F) return "it holds a control character";
+    if (c == '%') return "it holds the character %, which DOSBox reads as a batch variable";
+    if (c == '"') return "it holds a double quote, which would end the folder's name early";
+  }
+  if (folder.size() > kLongestMountedFolder) {
+    return "its path has " + std::to_string(folder.size()) +
+           " characters, and DOSBox mounts at most " + std::to_string(kLongestMountedFolder);
+  }
+  return std::nullopt;
+}
+
 bool isDosShortName(std::string_view name) {
   const std::size_t dot = name.find('.');
   if (dot == std::string_view::npos) return isNamePart(name, 8);

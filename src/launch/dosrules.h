@@ -3,6 +3,7 @@
 // its name.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -19,6 +20,31 @@ using core::equalsIgnoringCase;
 // Why the text cannot go into the launch script's one line and reach MAME as one word
 // ("a line break", ...); nothing when it can.
 std::optional<std::string> textProblem(std::string_view text);
+
+// The commands of DOSBox's shell, as its "HELP /ALL" lists them. The shell runs one of
+// these for a word that is the command's name alone or followed by a period or backslash,
+// before it looks at any file: the line "DEL.EXE pacman" deletes pacman.
+inline constexpr std::array<std::string_view, 32> kDosBoxShellCommands = {
+    "ATTRIB", "CALL",     "CD",    "CHDIR", "CHOICE", "CLS",   "COPY", "DEL",
+    "DELETE", "DIR",      "ECHO",  "ERASE", "EXIT",   "GOTO",  "HELP", "IF",
+    "LH",     "LOADHIGH", "MD",    "MKDIR", "PATH",   "PAUSE", "RD",   "REM",
+    "REN",    "RENAME",   "RMDIR", "SET",   "SHIFT",  "SUBST", "TYPE", "VER",
+};
+
+// Why DOSBox's shell would not start the executable of that name from the script's line,
+// as a clause ("it is the name of DEL, ..."): its name is one of the shell's commands, or
+// begins with the "@" that hides a batch line. Nothing when it would.
+std::optional<std::string> shellCommandProblem(std::string_view executable);
+
+// The longest host folder DOSBox 0.74 mounts: a longer one ends DOSBox with a buffer
+// overflow as it mounts it.
+inline constexpr std::size_t kLongestMountedFolder = 238;
+
+// Why the folder cannot go into DOSBox's line MOUNT C "folder" and be mounted as it is, as
+// a clause ("it holds a line break, ..."): a line break would start commands of its own,
+// "%" is read as a batch variable, a double quote ends the name, a longer path overflows.
+// Nothing when it can. Counts bytes, as DOSBox does.
+std::optional<std::string> mountFolderProblem(std::string_view folder);
 
 // A DOS short name: one to eight characters, optionally a period and one to three more,
 // each a letter, a digit or a punctuation mark that DOS allows in names.

@@ -49,6 +49,12 @@ std::optional<std::string> refusal(const core::OptionSet& options, const Build& 
     return "No MAME executable is set. On the \"Kestro Setup\" tab, select it in the file list "
            "and press \"Set EXE\".";
   }
+  if (const std::optional<std::string> problem = mountFolderProblem(options.DirMame)) {
+    return "The MAME folder " + quoted(options.DirMame) +
+           " cannot be mounted by DOSBox as drive C, because " + *problem +
+           ". Rename the folder or move MAME to another one, then open it on the \"Kestro "
+           "Setup\" tab.";
+  }
   std::vector<NamedText> texts = {{"game name", options.RomName},
                                   {"MAME executable's name", options.mame}};
   if (options.vidreson == 1) {
@@ -67,6 +73,12 @@ std::optional<std::string> refusal(const core::OptionSet& options, const Build& 
            "more), so DOS cannot start it. Give it such a name, for example MAME.EXE, and set "
            "it again with \"Set EXE\".";
   }
+  if (const std::optional<std::string> problem = shellCommandProblem(options.mame)) {
+    return "The MAME executable " + quoted(options.mame) +
+           " cannot be started from the launch script, because " + *problem +
+           ". Give the program another name, for example MAME.EXE, and set it again with "
+           "\"Set EXE\".";
+  }
   const ProgramSearch search = findDosProgram(options.DirMame, options.mame);
   if (!search.error.empty()) {
     return "The MAME folder " + quoted(options.DirMame) + " cannot be read: " + search.error + ".";
@@ -81,10 +93,6 @@ std::optional<std::string> refusal(const core::OptionSet& options, const Build& 
     return "The MAME executable " + quoted(options.mame) +
            " would start the launch script itself. Select MAME's own program and press \"Set "
            "EXE\".";
-  }
-  if (options.DirMame.find('"') != std::string::npos) {
-    return "The MAME folder " + quoted(options.DirMame) +
-           " holds a double quote, which DOSBox cannot take in the folder it mounts as drive C.";
   }
   if (!build.unreadable.empty()) {
     const std::string_view name = build.unreadable.front();

@@ -19,7 +19,9 @@ std::string launchScriptPath(std::string_view mameFolder);
 // character, no line end.
 std::string launchScriptBytes(std::string_view line);
 
-// Writes the script, replacing whatever the file held; the system's reason on failure.
+// Writes the script, replacing what the file held, into a plain file of its own only
+// (never through a link, into a FIFO or a device, and never waiting on one); on failure
+// the reason, as a clause or the system's words.
 std::optional<std::string> writeLaunchScript(const std::string& path, std::string_view line);
 
 }  // namespace kestro::launch

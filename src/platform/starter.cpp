@@ -1,9 +1,11 @@
 #include "platform/starter.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <linux/close_range.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +20,7 @@ namespace {
 
 // What the started side tells the caller through the pipe when it fails before exec.
 struct ChildFailure {
-  enum Stage : int { Fork, Folder, Exec } stage;
+  enum Stage : int { Fork, Files, Folder, Exec } stage;
   int error;
 };
 
@@ -28,19 +30,57 @@ struct ChildFailure {
   ::_exit(127);
 }
 
+// Where every descriptor number is tried one by one, none above this is: the limit of open
+// files can be set far beyond what a process opens.
+constexpr long kHighestDescriptorTried = 1L << 20;
+
+bool closeOnExec(int fd) { return ::fcntl(fd, F_SETFD, FD_CLOEXEC) == 0 || errno == EBADF; }
+
+// Marks every descriptor from 3 on close-on-exec, so the program inherits none of ours while
+// the report pipe stays open until exec. Kernels before 5.11 lack close_range's flag and
+// older ones the call: then the numbers listed in /proc/self/fd, and without /proc every
+// number up to the limit. Only async-signal-safe calls: it runs between fork and exec.
+bool markInheritedCloseOnExec(long openLimit) {
+  if (::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC) == 0) return true;
+  if (errno != ENOSYS && errno != EINVAL) return false;
+  const int listing = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing >= 0) {
+    alignas(struct dirent64) char buffer[4096];
+    ssize_t count = 0;
+    bool marked = true;
+    while (marked && (count = ::getdents64(listing, buffer, sizeof buffer)) > 0) {
+      for (ssize_t offset = 0; offset < count;) {
+        const auto* entry = reinterpret_cast<const struct dirent64*>(buffer + offset);
+        offset += entry->d_reclen;
+        int fd = 0;
+        const char* digit = entry->d_name;
+        for (; *digit >= '0' && *digit <= '9'; ++digit) fd = fd * 10 + (*digit - '0');
+        if (*digit != '\0' || digit == entry->d_name || fd < 3 || fd == listing) continue;
+        marked = marked && closeOnExec(fd);
+      }
+    }
+    ::close(listing);
+    if (marked && count == 0) return true;
+  }
+  for (long fd = 3; fd < openLimit && fd <= kHighestDescriptorTried; ++fd) {
+    if (!closeOnExec(static_cast<int>(fd))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string findProgram(std::string_view name, std::string_view searchPath) {
   if (name.empty()) return {};
   while (true) {
     const std::size_t end = searchPath.find(':');
-    std::string folder(searchPath.substr(0, end));
-    // An empty entry of the list stands for the current folder.
-    if (folder.empty()) folder = ".";
+    const std::string folder(searchPath.substr(0, end));
+    // An empty or relative entry stands for a folder below the current one, which is the
+    // MAME folder by the time the program starts: a file planted there must never run.
     const std::string candidate = folder + "/" + std::string(name);
     struct stat status {};
-    if (::stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-        ::access(candidate.c_str(), X_OK) == 0) {
+    if (folder.starts_with('/') && ::stat(candidate.c_str(), &status) == 0 &&
+        S_ISREG(status.st_mode) && ::access(candidate.c_str(), X_OK) == 0) {
       return candidate;
     }
     if (end == std::string_view::npos) return {};
@@ -58,6 +98,7 @@ std::optional<std::string> startDetached(const ProcessCommand& command) {
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
   const char* folder = command.workingFolder.empty() ? nullptr : command.workingFolder.c_str();
+  const long openLimit = ::sysconf(_SC_OPEN_MAX);
 
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) return systemReason(errno);
@@ -76,11 +117,19 @@ std::optional<std::string> startDetached(const ProcessCommand& command) {
     if (program < 0) failChild(report[1], ChildFailure::Fork);
     if (program > 0) ::_exit(0);
     ::setsid();
+    // An ignored signal stays ignored across exec: the program starts with every signal
+    // at its default, as from a shell, whatever this process or its parent ignored. The
+    // system call itself, as the C library refuses the two real-time signals it keeps for
+    // its threads; an action of all zeros is the default on every layout of the kernel's.
+    alignas(8) static constexpr unsigned char kDefaultAction[64] = {};
+    for (int number = 1; number < NSIG; ++number) {
+      ::syscall(SYS_rt_sigaction, number, kDefaultAction, nullptr, (NSIG - 1) / 8);
+    }
     sigset_t none;
     ::sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     // The program gets none of our open files but its three standard ones.
-    ::close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    if (!markInheritedCloseOnExec(openLimit)) failChild(report[1], ChildFailure::Files);
     if (folder != nullptr && ::chdir(folder) != 0) failChild(report[1], ChildFailure::Folder);
     ::execv(argv[0], argv.data());
     failChild(report[1], ChildFailure::Exec);
@@ -101,6 +150,8 @@ std::optional<std::string> startDetached(const ProcessCommand& command) {
     case ChildFailure::Folder:
       return "the folder \"" + command.workingFolder + "\" cannot be entered (" +
              systemReason(failure.error) + ")";
+    case ChildFailure::Files:
+      return "the files it would inherit cannot be closed (" + systemReason(failure.error) + ")";
     case ChildFailure::Fork:
     case ChildFailure::Exec:
       break;
@@ -109,12 +160,20 @@ std::optional<std::string> startDetached(const ProcessCommand& command) {
 }
 
 ProcessCommand dosboxCommand(const std::string& dosbox, const ScriptLaunch& launch) {
+  const std::size_t slash = launch.script.rfind('/');
+  const std::string scriptName =
+      slash == std::string::npos ? launch.script : launch.script.substr(slash + 1);
   ProcessCommand command{
       .program = dosbox,
-      .arguments = {"-noautoexec", "-c", "config -set cpu cycles=max", launch.script},
+      .arguments = {"-noautoexec", "-c", "config -set cpu cycles=max", "-c",
+                    "MOUNT C \"" + launch.folder + "\"", "-c", "C:", "-c", "CALL " + scriptName},
       .workingFolder = launch.folder};
-  // Without -exit DOSBox stays at its prompt once the script is done.
-  if (!launch.keepOpen) command.arguments.emplace_back("-exit");
+  // Kept open, DOSBox stays at its prompt once the script is done.
+  if (launch.keepOpen) return command;
+  for (const std::string_view line : kDosBoxClosingLines) {
+    command.arguments.emplace_back("-c");
+    command.arguments.emplace_back(line);
+  }
   return command;
 }
 

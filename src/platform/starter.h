@@ -4,6 +4,7 @@
 // own child and wait for it.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,8 +35,8 @@ struct ProcessCommand {
   std::string workingFolder;
 };
 
-// The full path of an executable file of that name in a PATH-style list of folders;
-// empty when there is none.
+// The full path of an executable file of that name in a PATH-style list of folders, of
+// which only full paths count; empty when there is none.
 std::string findProgram(std::string_view name, std::string_view searchPath);
 
 // Starts the command detached: the caller does not wait, keeps no handle and leaves no
@@ -45,9 +46,18 @@ std::optional<std::string> startDetached(const ProcessCommand& command);
 inline constexpr std::string_view kDosBoxProgram = "dosbox";
 inline constexpr std::string_view kDosBoxPackage = "dosbox";
 
-// DOSBox runs the script at full CPU speed, without the user's autoexec lines (they could
-// mount drive C elsewhere), and closes after it unless asked to stay open. The user's
-// DOSBox configuration is read but never changed.
+// After the script, unless DOSBox is kept open: MAME's exit code survives CALL, so an error
+// keeps DOSBox, with MAME's words, on screen until a key is pressed; success closes it.
+inline constexpr std::array<std::string_view, 3> kDosBoxClosingLines = {
+    "IF ERRORLEVEL 1 ECHO MAME ended with an error. Press a key to close DOSBox.",
+    "IF ERRORLEVEL 1 PAUSE > NUL",
+    "EXIT",
+};
+
+// DOSBox's start-up commands (it takes eleven at most), run in order: full CPU speed, the
+// MAME folder as drive C, that drive, the script by CALL so that control comes back after
+// it, then the closing lines. Without the user's autoexec lines, which could mount drive C
+// elsewhere; the user's DOSBox configuration is read but never changed.
 ProcessCommand dosboxCommand(const std::string& dosbox, const ScriptLaunch& launch);
 
 class DosBoxStarter : public ScriptStarter {

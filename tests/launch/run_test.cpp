@@ -1,12 +1,18 @@
-// The run on real folders: the game name, the script's bytes, what DOS can carry, every refusal
-// (nothing written or started), and the warning about a line that real DOSBox then cuts.
+// The run on real folders: the game name, the script's bytes, what DOS and DOSBox can carry,
+// every refusal (nothing written or started), the warning about a line that real DOSBox then
+// cuts, and real DOSBox closing after MAME or staying open when MAME fails.
 #include "launch/run.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/stepped.h"
@@ -62,6 +68,33 @@ TEST(DosRules, WhatTheScriptAndDosCanCarry) {
   }
 }
 
+// Beyond the refusals of the run below: what DOSBox was measured to take, and the rest of
+// what it does not.
+TEST(DosRules, WhatDosBoxsMountLineAndShellTake) {
+  for (const std::string& fine :
+       {std::string("/"), std::string("/games/MAME 0.37b"), std::string("/a<b>c|d&e^f'!\xC3\xA9"),
+        "/" + std::string(kLongestMountedFolder - 1, 'f')}) {
+    EXPECT_EQ(mountFolderProblem(fine), std::nullopt) << fine;
+  }
+  const std::pair<std::string, const char*> folders[] = {
+      {"games/mame", "not a full path"},
+      {"/a\rb", "line break"},
+      {"/a\tb", "control character"},
+      {"/a\x7F", "control character"},
+  };
+  for (const auto& [folder, problem] : folders) {
+    EXPECT_THAT(mountFolderProblem(folder).value_or(""), HasSubstr(problem)) << folder;
+  }
+  for (const char* fine : {"MAME.EXE", "CD-X.EXE", "CDX.EXE", "DELTA.EXE", "MOUNT.COM", "ECHO(.EXE",
+                           "A@.EXE", "mame"}) {
+    EXPECT_EQ(shellCommandProblem(fine), std::nullopt) << fine;
+  }
+  for (const char* command : {"cd.com", "Echo.Com", "rem", "LOADHIGH.EXE"}) {
+    EXPECT_THAT(shellCommandProblem(command).value_or(""), HasSubstr("a command of DOSBox's"))
+        << command;
+  }
+}
+
 // The cut of "MAME.EXE game " and options -aaa.., -bbb.., .. of the given lengths.
 std::optional<TailCut> cutOf(const std::string& game, const std::vector<std::size_t>& lengths) {
   std::vector<std::string> pieces;
@@ -99,6 +132,24 @@ struct MameFolder {
                       return answer;
                     }});
   }
+  ~MameFolder() {
+    if (fifoReader >= 0) ::close(fifoReader);
+  }
+  // Moves the MAME folder to that path below the root, making the folders on the way.
+  void moveTo(const std::string& below) {
+    const fs::path moved = root.path() / below;
+    fs::create_directories(moved.parent_path());
+    fs::rename(mame, moved);
+    mame = moved;
+    options.DirMame = mame.string();
+  }
+  // A path below the root of exactly `length` characters, in folders DOS and Linux take.
+  std::string pathOfLength(std::size_t length) const {
+    std::string below;
+    std::size_t left = length - root.str().size() - 1;
+    for (; left > 200; left -= 201) below += std::string(200, 'd') + "/";
+    return below + std::string(left, 'd');
+  }
   fs::path script() const { return mame / "kestro.bat"; }
   std::string pieces() const {
     return options.voptions + options.voptions2 + options.soptions + options.other;
@@ -113,6 +164,7 @@ struct MameFolder {
   platform::ScriptStarter* starter = &dosbox;
   std::vector<platform::Message> messages;
   MessageAnswer answer = MessageAnswer::Ok;
+  int fifoReader = -1;
 };
 
 TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
@@ -138,16 +190,91 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
       {[](MameFolder& m) { fs::create_directory(m.script()); },
        "cannot be written: Is a directory."},
       {[](MameFolder& m) { m.starter = &m.noDosBox; }, "Install the Debian package \"dosbox\""},
+      // A name DOSBox would read as commands of its own.
+      {[](MameFolder& m) { m.moveTo("a\nMOUNT E .\nECHO INJECTED>E:\\INJ.TXT\nREM "); },
+       "cannot be mounted by DOSBox as drive C, because it holds a line break"},
+      {[](MameFolder& m) { m.moveTo("100%games"); }, "because it holds the character %"},
+      {[](MameFolder& m) { m.moveTo("say\"hi"); }, "because it holds a double quote"},
+      {[](MameFolder& m) { m.moveTo(m.pathOfLength(kLongestMountedFolder + 1)); },
+       "its path has 239 characters, and DOSBox mounts at most 238"},
+      {[](MameFolder& m) {
+         fs::copy_file(m.mame / "MAME.EXE", m.mame / "DEL.EXE");
+         m.options.mame = "DEL.EXE";  // the shell's DEL would delete the game's file
+       },
+       "\"DEL.EXE\" cannot be started from the launch script, because it is the name of DEL"},
+      {[](MameFolder& m) {
+         fs::copy_file(m.mame / "MAME.EXE", m.mame / "@MAME.EXE");
+         m.options.mame = "@MAME.EXE";
+       },
+       "because it begins with @"},
+      // A launch script that is not a file of its own is left as it is.
+      {[](MameFolder& m) {
+         test::writeFile(m.root.path() / "victim", "keep");
+         fs::create_symlink("../victim", m.script());
+       },
+       "cannot be written: it is a symbolic link"},
+      {[](MameFolder& m) { fs::create_hard_link(m.mame / "MAME.EXE", m.script()); },
+       "cannot be written: it has other names (hard links)"},
+      {[](MameFolder& m) {
+         ASSERT_EQ(::mkfifo(m.script().c_str(), 0644), 0);
+         // With a reader the FIFO would take the line; without one, block the window.
+         m.fifoReader = ::open(m.script().c_str(), O_RDONLY | O_NONBLOCK);
+       },
+       "cannot be written: it is not a plain file"},
   };
   for (const auto& [setUp, reason] : cases) {
     MameFolder m;
     setUp(m);
-    const std::string script = test::readFile(m.script());
+    const auto content = [&] {
+      return fs::is_regular_file(m.script()) ? test::readFile(m.script()) : "no file";
+    };
+    const std::string script = content();
     EXPECT_EQ(m.run(), RunOutcome::Refused) << reason;
     EXPECT_THAT(m.messages, ElementsAre(Field(&platform::Message::prompt, HasSubstr(reason))));
-    EXPECT_EQ(test::readFile(m.script()), script) << reason;
+    EXPECT_EQ(content(), script) << reason;
     EXPECT_EQ(m.dosbox.starts(), 0) << reason;
     EXPECT_EQ(m.pieces(), "") << reason;
+  }
+}
+
+// MAME's exit code decides: 0 closes DOSBox, anything else keeps it open, with MAME's words
+// on screen, until a key is pressed. Measured from outside, in DOSBox's window on an X server
+// of the test's own: the failing MAME has run (its tail file is written), DOSBox still runs
+// seconds later, and a key pressed in its window closes it. The MAME folder that succeeds is
+// the longest DOSBox mounts, holding characters a shell line would read as its own.
+TEST(RunMame, DosBoxClosesAfterMameSucceedsAndWaitsForAKeyAfterItFails) {
+  const test::VirtualDisplay display;
+  ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
+  for (const bool fails : {false, true}) {
+    MameFolder m;
+    test::ChildDosBox dosbox(m.root.path(), display.name());
+    m.starter = &dosbox;
+    if (fails) {
+      fs::remove(m.mame / "MAME.EXE");
+      fs::copy_file(test::failingProgram(), m.mame / "MAME.EXE");
+    } else {
+      std::string below = m.pathOfLength(kLongestMountedFolder);
+      below.replace(below.size() - 12, 12, "a<b>c|d&e^f'");
+      m.moveTo(below);
+      ASSERT_EQ(m.options.DirMame.size(), kLongestMountedFolder);
+    }
+    ASSERT_EQ(m.run(), RunOutcome::Started);
+    const fs::path tail = m.mame / test::kTailFile;
+    bool ended = false;
+    for (int i = 0; i < 600 && !ended && !fs::exists(tail); ++i) {
+      ended = dosbox.waitForExit(std::chrono::seconds(0));
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(fs::exists(tail)) << dosbox.log();
+    EXPECT_EQ(test::readFile(tail), " pacman");
+    if (fails) {
+      EXPECT_FALSE(dosbox.waitForExit(std::chrono::seconds(3))) << "MAME failed, DOSBox closed";
+      ASSERT_TRUE(display.pressKeyInDosBox())
+          << "no DOSBox window to press a key in on " << display.name();
+      EXPECT_TRUE(dosbox.waitForExit(std::chrono::seconds(20))) << "the key left DOSBox open";
+    } else {
+      EXPECT_TRUE(ended || dosbox.waitForExit()) << dosbox.log();
+    }
   }
 }
 
@@ -167,7 +294,7 @@ TEST(RunMame, ListingsKeepDosBoxOpenAndAFailedStartIsNamed) {
   m.starter = &dosbox;
   m.options.reqromc = 1;
   EXPECT_EQ(m.run(), RunOutcome::Refused);
-  EXPECT_EQ(dosbox.arguments.back(), m.script().string());  // no "-exit" after it
+  EXPECT_EQ(dosbox.arguments.back(), "CALL kestro.bat");  // and nothing that closes DOSBox
   EXPECT_THAT(m.messages, ElementsAre(Field(&platform::Message::prompt,
                                             HasSubstr("cannot be started: Exec format error."))));
 }
