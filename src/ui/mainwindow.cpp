@@ -13,7 +13,6 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabWidget>

@@ -41,8 +41,9 @@ TEST_F(Access, RolesNamesAndEveryToggleActionReachTheRecordAndTheSave) {
   std::vector<QAccessibleInterface*> nodes;
   walk(accessible(*window), nodes);
   // Check boxes first: the two that switch their dependants on come before those dependants.
-  std::ranges::stable_partition(
-      nodes, [](QAccessibleInterface* node) { return node->role() == QAccessible::CheckBox; });
+  std::stable_partition(nodes.begin(), nodes.end(), [](QAccessibleInterface* node) {
+    return node->role() == QAccessible::CheckBox;
+  });
   std::map<QAccessible::Role, int> seen;
   for (QAccessibleInterface* node : nodes) {
     if (rowOf(node->object()) == nullptr) continue;
