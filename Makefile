@@ -3,6 +3,8 @@
 # `make package` builds the Debian package into build/.
 BUILD ?= build
 JOBS ?= $(shell nproc)
+# Extra settings for the configure step, as in `make test CMAKE_ARGS=-DKESTRO_WERROR=ON`.
+CMAKE_ARGS ?=
 # ccache, where installed, finds the same compilation in another checkout of the project.
 export CCACHE_BASEDIR ?= $(CURDIR)
 
@@ -18,7 +20,7 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 configure: deps
-	cmake -S . -B $(BUILD)
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
 
 deps:
 	./tools/setup-deps

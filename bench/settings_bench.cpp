@@ -6,21 +6,20 @@
 #include <fstream>
 #include <string>
 
-#include "core/controls.h"
+#include "core/options.h"
 #include "settings/settings.h"
+#include "support/tempfolder.h"
 
 namespace {
 
 using kestro::core::OptionSet;
+using kestro::settings::Remembered;
 
 struct SettingsFile {
-  std::filesystem::path folder;
-  std::string path;
+  kestro::test::TempFolder folder;
+  std::string path = (folder.path() / "kestro.ini").string();
 
   explicit SettingsFile(std::size_t fillerBytes) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kestro-bench-XXXXXX").string();
-    folder = mkdtemp(pattern.data());
-    path = (folder / "kestro.ini").string();
     std::filesystem::copy_file(KESTRO_SHIPPED_INI, path);
     std::ofstream out(path, std::ios::app);
     // Sections of other programs sharing the file, as a large hand-kept file would have.
@@ -29,16 +28,15 @@ struct SettingsFile {
       for (int key = 0; key < 20; ++key) out << "key" << key << "=some value " << key << "\n";
     }
   }
-  ~SettingsFile() { std::filesystem::remove_all(folder); }
 };
 
 OptionSet optionSet(bool variant) {
   OptionSet options;
-  for (const kestro::core::OptionGroup& group : kestro::core::kOptionGroups) {
-    kestro::core::setOptionButton(options, group.members[variant ? 0 : 1].member, true);
-  }
-  for (const kestro::core::CheckBoxField& box : kestro::core::kCheckBoxes) {
-    options.*box.member = variant ? 1 : 0;
+  for (const kestro::core::Option& row : kestro::core::kOptions) {
+    if (row.kind == kestro::core::OptionKind::Group) {
+      kestro::core::setOptionButton(options, row.choices[variant ? 0 : 1].button, true);
+    }
+    if (row.kind == kestro::core::OptionKind::Box) options.*row.box = variant ? 1 : 0;
   }
   options.fsslid = variant ? 11 : 3;
   options.JoyList = variant ? 24 : 2;
@@ -57,9 +55,11 @@ void fileSizeCounter(benchmark::State& state, const SettingsFile& file) {
 void BM_SaveChanged(benchmark::State& state) {
   SettingsFile file(static_cast<std::size_t>(state.range(0)));
   OptionSet variants[] = {optionSet(true), optionSet(false)};
+  Remembered remembered;
   bool which = false;
   for (auto _ : state) {
-    benchmark::DoNotOptimize(kestro::settings::saveUserSettings(variants[which], file.path, '.'));
+    benchmark::DoNotOptimize(
+        kestro::settings::saveUserSettings(variants[which], remembered, file.path, '.'));
     which = !which;
   }
   fileSizeCounter(state, file);
@@ -68,9 +68,11 @@ void BM_SaveChanged(benchmark::State& state) {
 void BM_SaveUnchanged(benchmark::State& state) {
   SettingsFile file(static_cast<std::size_t>(state.range(0)));
   OptionSet options = optionSet(true);
-  kestro::settings::saveUserSettings(options, file.path, '.');
+  Remembered remembered;
+  kestro::settings::saveUserSettings(options, remembered, file.path, '.');
   for (auto _ : state) {
-    benchmark::DoNotOptimize(kestro::settings::saveUserSettings(options, file.path, '.'));
+    benchmark::DoNotOptimize(
+        kestro::settings::saveUserSettings(options, remembered, file.path, '.'));
   }
   fileSizeCounter(state, file);
 }
@@ -78,10 +80,11 @@ void BM_SaveUnchanged(benchmark::State& state) {
 void BM_LoadUser(benchmark::State& state) {
   SettingsFile file(static_cast<std::size_t>(state.range(0)));
   OptionSet saved = optionSet(true);
-  kestro::settings::saveUserSettings(saved, file.path, '.');
+  Remembered remembered;
+  kestro::settings::saveUserSettings(saved, remembered, file.path, '.');
   for (auto _ : state) {
     OptionSet options;
-    kestro::settings::loadUserSettings(options, file.path, '.');
+    kestro::settings::loadUserSettings(options, remembered, file.path, '.');
     benchmark::DoNotOptimize(options);
   }
   fileSizeCounter(state, file);

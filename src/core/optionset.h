@@ -1,16 +1,13 @@
-// The option set: everything the main window holds, as a plain record with one field
-// per control, named after the control. The window binds its widgets to these fields;
-// every piece of logic reads and writes the record, so it runs without a window.
+// The option set: everything the main window holds, as a plain record with one field per
+// control, named after the control. The window binds its widgets to these fields; every piece
+// of logic reads and writes the record, so it runs without a window.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace kestro::core {
 
-inline constexpr std::uint32_t kWhite = 0xFFFFFF;
-inline constexpr std::uint32_t kLightGrey = 0xC0C0C0;
 inline constexpr std::string_view kGameNamePrompt =
     "Game name. Double click on the game's folder to select it.";
 
@@ -54,7 +51,7 @@ struct OptionSet {
   CheckBox orfx = 0;
   CheckBox orfy = 0;
   CheckBox orrof = 0;
-  int fsslid = 0;  // frame skip, 0 to 11
+  int fsslid = 0;
   CheckBox ase = 0;
   CheckBox wie = 0;
 
@@ -77,7 +74,7 @@ struct OptionSet {
   OptionButton sndoploff = false;
 
   // Misc tab.
-  int JoyList = -1;  // selected index, -1 for none
+  int JoyList = -1;  // the selected entry, -1 for none
   CheckBox logc = 0;
   CheckBox dmousec = 0;
   CheckBox dispvercpyc = 0;
@@ -92,43 +89,29 @@ struct OptionSet {
   CheckBox chkinvmisromc = 0;
   CheckBox chkmissampc = 0;
 
-  // Display state that code changes.
-  bool vidresxEnabled = true;
-  bool vidresyEnabled = true;
-  std::uint32_t vidresxBackColor = kWhite;
-  std::uint32_t vidresyBackColor = kWhite;
-  bool vgafreq0Enabled = true;
-  bool vgafreq1Enabled = true;
-  bool vgafreq2Enabled = true;
-  bool vgafreq3Enabled = true;
-  std::string vidgammal;
-  std::string sndvoltxt;
-  std::string beaml;
-  std::string flickerl;
-  std::string gamename{kGameNamePrompt};
-
-  // Window-level strings of the launch.
-  std::string mame;      // the MAME executable's file name, without folder
-  std::string DirMame;   // the MAME folder
-  std::string RomName;   // the game name of the last run
-  std::string voptions;  // option pieces of one run, by tab
-  std::string voptions2;
-  std::string soptions;
-  std::string other;
-  std::string FullMame;  // the last command line
-
-  // The stepped values, held as text in the user's number conventions.
+  // The stepped values, held as text in the user's number conventions, and the labels that
+  // show them.
   std::string gamma;
   std::string volume;
   std::string beam;
   std::string flicker;
+  std::string vidgammal;
+  std::string sndvoltxt;
+  std::string beaml;
+  std::string flickerl;
 
-  // Remembered values: the text last loaded or the value last saved for each key of
-  // the settings file, carried from a load to the next save.
-  std::string tweaki, vesai, scanlinesi, vsynci, rori, roli, depthi, ntsci, monitori;
-  std::string resxi, resyi, gammai, vgafreqi, stretchi, triplebufi, flipyi, rotatei;
-  std::string antialiasi, transparenti, frameskipi, syncedi, waitili, beami, flickeri;
-  std::string sndcardi, sndratei, sndbiti, stereoi, ym3812i, volumei, joyi, mousei;
+  // Display state that code changes: the two dependent groups of the video tabs, and the
+  // label that shows the game of the last run.
+  bool resolutionBoxesOn = true;
+  bool frequencyButtonsOn = true;
+  std::string gamename{kGameNamePrompt};
+
+  // Window-level strings of the launch.
+  std::string mame;     // the MAME executable's file name, without folder
+  std::string DirMame;  // the MAME folder
+  std::string RomName;  // the game name of the last run
+
+  bool operator==(const OptionSet&) const = default;
 };
 
 }  // namespace kestro::core

@@ -3,9 +3,12 @@
 #include <optional>
 
 #include "core/numbers.h"
+#include "core/options.h"
 
 namespace kestro::launch {
 namespace {
+
+using core::OptionKind;
 
 // A number as the command line writes it: the number text form without its blank.
 std::string lineNumber(double value) {
@@ -14,68 +17,63 @@ std::string lineNumber(double value) {
   return text;
 }
 
-// The row's piece for this option set; empty when the row adds none.
-std::string pieceOf(const PieceRow& row, const core::OptionSet& options, char decimalSeparator,
-                    Build& build) {
-  switch (row.rule) {
-    case Rule::ButtonOn:
-      return options.*row.button ? std::string(row.piece) : std::string();
-    case Rule::BoxTicked:
-      if (options.*row.box != 1) return {};
-      build.showsOutput = build.showsOutput || row.showsOutput;
-      return std::string(row.piece);
-    case Rule::BoxClear:
-      return options.*row.box == 0 ? std::string(row.piece) : std::string();
-    case Rule::Resolution:
-      // The texts go in as they stand; the run refuses those the script cannot carry.
-      if (options.*row.box != 1) return {};
-      return std::string(row.piece) + options.vidresx + "x" + options.vidresy + " ";
-    case Rule::Stepped: {
-      const std::optional<double> value = core::readNumber(options.*row.stepped, decimalSeparator);
-      if (!value) {
-        build.unreadable.push_back(row.control);
-        return {};
-      }
-      if (*value == row.noPieceAt) return {};
-      return std::string(row.piece) + " " + lineNumber(*value) + " ";
-    }
-    case Rule::FrameSkip:
-      if (options.fsslid <= 0 || options.fsslid >= 12) return {};
-      return std::string(row.piece) + " " + lineNumber(options.fsslid) + " ";
-  }
-  return {};
+std::string withValue(std::string_view option, std::string_view value) {
+  return std::string(option) + " " + std::string(value) + " ";
 }
 
-void appendPieces(std::span<const PieceRow> table, std::string& into,
-                  const core::OptionSet& options, char decimalSeparator, Build& build) {
-  for (const PieceRow& row : table) {
-    std::string piece = pieceOf(row, options, decimalSeparator, build);
-    if (piece.empty()) continue;
-    into += piece;
-    build.pieces.push_back(std::move(piece));
+void addPiece(Build& build, std::string piece) {
+  if (!piece.empty()) build.pieces.push_back(std::move(piece));
+}
+
+void addPieces(const core::Option& row, const core::OptionSet& options, char decimalSeparator,
+               Build& build) {
+  switch (row.kind) {
+    case OptionKind::Box: {
+      const bool ticked = options.*row.box == 1;
+      if (row.when == core::Piece::WhenClear ? options.*row.box != 0 : !ticked) return;
+      build.showsOutput = build.showsOutput || row.when == core::Piece::Listing;
+      return addPiece(build, std::string(row.piece));
+    }
+    case OptionKind::Group:
+      for (const core::Choice& choice : row.choices) {
+        if (options.*choice.button) addPiece(build, std::string(choice.piece));
+      }
+      return;
+    case OptionKind::Resolution:
+      // The texts go in as they stand; the run refuses those the script cannot carry.
+      if (options.*row.box != 1) return;
+      return addPiece(build, withValue(row.piece, options.*row.text + "x" + options.*row.other));
+    case OptionKind::Slider:
+      // The lowest position leaves the choice to MAME.
+      if (options.*row.position <= row.lowest || options.*row.position > row.highest) return;
+      return addPiece(build, withValue(row.piece, lineNumber(options.*row.position)));
+    case OptionKind::List: {
+      const int index = options.*row.position;
+      if (index < 0 || index >= static_cast<int>(row.entries.size())) return;
+      return addPiece(build, std::string(row.entries[static_cast<std::size_t>(index)].piece));
+    }
+    case OptionKind::Stepped: {
+      const std::optional<double> value = core::readNumber(options.*row.text, decimalSeparator);
+      if (!value) {
+        build.unreadable.push_back(row.key.name);
+      } else if (*value != row.stepping.start) {
+        addPiece(build, withValue(row.piece, lineNumber(*value)));
+      }
+      return;
+    }
+    case OptionKind::CarriedOver:
+    case OptionKind::Exe:
+      return;
   }
 }
 
 }  // namespace
 
-Build buildCommandLine(core::OptionSet& options, char decimalSeparator) {
+Build buildCommandLine(const core::OptionSet& options, char decimalSeparator) {
   Build build;
-  // Every build starts from nothing, so the same option set always gives the same line.
-  options.voptions.clear();
-  options.voptions2.clear();
-  options.soptions.clear();
-  options.other.clear();
-  appendPieces(kVideoPieces, options.voptions, options, decimalSeparator, build);
-  appendPieces(kVideo2Pieces, options.voptions2, options, decimalSeparator, build);
-  appendPieces(kAudioPieces, options.soptions, options, decimalSeparator, build);
-  if (options.JoyList >= 1 && options.JoyList < static_cast<int>(kJoystickPieces.size())) {
-    const std::string_view joystick = kJoystickPieces[static_cast<std::size_t>(options.JoyList)];
-    options.other += joystick;
-    build.pieces.emplace_back(joystick);
-  }
-  appendPieces(kMiscPieces, options.other, options, decimalSeparator, build);
-  options.FullMame = options.mame + " " + options.RomName + " " + options.voptions +
-                     options.voptions2 + options.soptions + options.other;
+  for (const core::Option& row : core::kOptions) addPieces(row, options, decimalSeparator, build);
+  build.line = options.mame + " " + options.RomName + " ";
+  for (const std::string& piece : build.pieces) build.line += piece;
   return build;
 }
 

@@ -16,23 +16,6 @@ constexpr std::string_view kRomsFolder = "ROMS/";
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-// Empties the piece strings when the run ends, whichever way it ends.
-class EmptyPiecesAtEnd {
- public:
-  explicit EmptyPiecesAtEnd(core::OptionSet& options) : options_(options) {}
-  EmptyPiecesAtEnd(const EmptyPiecesAtEnd&) = delete;
-  EmptyPiecesAtEnd& operator=(const EmptyPiecesAtEnd&) = delete;
-  ~EmptyPiecesAtEnd() {
-    options_.voptions.clear();
-    options_.voptions2.clear();
-    options_.soptions.clear();
-    options_.other.clear();
-  }
-
- private:
-  core::OptionSet& options_;
-};
-
 struct NamedText {
   std::string_view what;
   const std::string& text;
@@ -135,7 +118,6 @@ RunOutcome runMame(const RunContext& context) {
   core::OptionSet& options = context.options;
   options.RomName = gameNameOf(context.romFolder);
   options.gamename = options.RomName;
-  const EmptyPiecesAtEnd emptyPieces(options);
   const Build build = buildCommandLine(options, context.decimalSeparator);
 
   const auto tell = [&](std::string prompt, platform::MessageIcon icon) {
@@ -153,7 +135,7 @@ RunOutcome runMame(const RunContext& context) {
     return tell(std::move(*missing), platform::MessageIcon::Critical);
   }
   if (const std::optional<TailCut> cut =
-          tailCut(options.FullMame, options.mame.size(), options.RomName, build.pieces)) {
+          tailCut(build.line, options.mame.size(), options.RomName, build.pieces)) {
     const platform::MessageAnswer answer =
         context.showMessage({.prompt = cutWarning(*cut),
                              .title = std::string(kRunTitle),
@@ -163,7 +145,7 @@ RunOutcome runMame(const RunContext& context) {
   }
 
   const std::string script = launchScriptPath(options.DirMame);
-  if (std::optional<std::string> failure = writeLaunchScript(script, options.FullMame)) {
+  if (std::optional<std::string> failure = writeLaunchScript(script, build.line)) {
     return tell("The launch script " + quoted(script) + " cannot be written: " + *failure + ".",
                 platform::MessageIcon::Critical);
   }

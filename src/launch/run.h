@@ -31,9 +31,8 @@ struct RunContext {
   ShowMessage showMessage;
 };
 
-// Sets `RomName`, the `gamename` label and `FullMame`, then writes and starts the launch
-// script unless something stands in the way, which a message names. However it ends,
-// the four piece strings are empty afterwards.
+// Sets `RomName` and the label of the game name, builds the command line, then writes and starts
+// the launch script unless something stands in the way, which a message names.
 RunOutcome runMame(const RunContext& context);
 
 }  // namespace kestro::launch

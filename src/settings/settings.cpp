@@ -5,133 +5,135 @@
 #include <optional>
 #include <string>
 
-#include "core/controls.h"
 #include "core/numbers.h"
 #include "platform/profile.h"
 #include "settings/inifile.h"
-#include "settings/keytable.h"
 
 namespace kestro::settings {
 namespace {
 
+using core::Option;
+using core::OptionKind;
 using core::OptionSet;
 
-// flipx has no remembered value: its value lives in `held` for one save or load.
-std::string& valueOf(OptionSet& options, const KeyRow& row, std::string& held) {
-  return row.remembered ? options.*row.remembered : held;
-}
-
-void takeFromControl(OptionSet& options, const KeyRow& row, std::string& value) {
+void takeFromControl(const OptionSet& options, const Option& row, std::string& value) {
   switch (row.kind) {
-    case KeyKind::Choice:
-      for (const ChoiceValue& choice : row.choices) {
+    case OptionKind::Group:
+      if (row.choices.size() == 2) {
+        // A pair stores its first button's number when that is on, else the second's.
+        value = std::to_string(row.choices[options.*row.choices[0].button ? 0 : 1].stored);
+        break;
+      }
+      for (const core::Choice& choice : row.choices) {
         if (options.*choice.button) {
-          value = std::to_string(choice.value);
+          value = std::to_string(choice.stored);
           break;
         }
       }
       break;  // no button on: the remembered value travels on
-    case KeyKind::Pair:
-      value = std::to_string(options.*row.choices[0].button ? row.choices[0].value
-                                                            : row.choices[1].value);
+    case OptionKind::Box:
+      if (row.stored == core::Stored::Inverted) {
+        value = options.*row.box == 1 ? "0" : "1";
+      } else {
+        value = std::to_string(options.*row.box);
+      }
       break;
-    case KeyKind::Check:
-      value = std::to_string(options.*row.checkBox);
-      break;
-    case KeyKind::InvertedCheck:
-      value = options.*row.checkBox == 1 ? "0" : "1";
-      break;
-    case KeyKind::Slider:
-    case KeyKind::List:
+    case OptionKind::Slider:
+    case OptionKind::List:
       value = std::to_string(options.*row.position);
       break;
-    case KeyKind::Stepped:
+    case OptionKind::Stepped:
+    case OptionKind::Exe:
       value = options.*row.text;
       break;
-    case KeyKind::CarriedOver:
-    case KeyKind::Exe:
+    case OptionKind::Resolution:
+    case OptionKind::CarriedOver:
       break;
   }
 }
 
 template <typename Int>
-void setPosition(OptionSet& options, const KeyRow& row, const std::string& text, char separator) {
+void setPosition(OptionSet& options, const Option& row, const std::string& text, char separator) {
   const std::optional<Int> position = core::wholeNumber<Int>(text, separator);
   if (position && *position >= row.lowest && *position <= row.highest) {
     options.*row.position = *position;
   }
 }
 
-void applyToControl(OptionSet& options, const KeyRow& row, const std::string& text,
+void applyToControl(OptionSet& options, const Option& row, const std::string& text,
                     char separator) {
   const std::optional<double> number = core::readNumber(text, separator);
   switch (row.kind) {
-    case KeyKind::Choice:
-    case KeyKind::Pair:
-      for (const ChoiceValue& choice : row.choices) {
-        if (number && *number == choice.value) {
+    case OptionKind::Group:
+      for (const core::Choice& choice : row.choices) {
+        if (number && *number == choice.stored) {
           core::setOptionButton(options, choice.button, true);
           break;
         }
       }
       break;
-    case KeyKind::Check:
-    case KeyKind::InvertedCheck: {
-      const bool inverted = row.kind == KeyKind::InvertedCheck;
-      if (number == 1.0) options.*row.checkBox = inverted ? 0 : 1;
-      if (number == 0.0) options.*row.checkBox = inverted ? 1 : 0;
+    case OptionKind::Box: {
+      const bool inverted = row.stored == core::Stored::Inverted;
+      if (number == 1.0) options.*row.box = inverted ? 0 : 1;
+      if (number == 0.0) options.*row.box = inverted ? 1 : 0;
       break;
     }
-    case KeyKind::Slider:
+    case OptionKind::Slider:
       setPosition<std::int32_t>(options, row, text, separator);
       break;
-    case KeyKind::List:
+    case OptionKind::List:
       setPosition<std::int16_t>(options, row, text, separator);
       break;
-    case KeyKind::Stepped:
+    case OptionKind::Stepped:
       // The steppers and the command line need a number: a text that holds none is not taken.
       if (number) {
         options.*row.text = text;
-        options.*row.label = text;
+        options.*row.other = text;
       }
       break;
-    case KeyKind::CarriedOver:
-    case KeyKind::Exe:
+    case OptionKind::Exe:
+      options.*row.text = text;
+      break;
+    case OptionKind::Resolution:
+    case OptionKind::CarriedOver:
       break;
   }
 }
 
-void load(OptionSet& options, const std::string& iniPath, char separator, const Profile& profile,
-          const Profile* fallback) {
-  std::string flipx;
-  for (const KeyRow& row : kKeyTable) {
-    const std::string_view section = profile[row.section];
+void load(OptionSet& options, Remembered& remembered, const std::string& iniPath, char separator,
+          const Profile& profile, const Profile* fallback) {
+  for (std::size_t i = 0; i < kKeyCount; ++i) {
+    const std::string_view section = profile[kKeyTable[i].section];
     if (section.empty()) continue;
-    std::string text = ReadIniValue(std::string(section), std::string(row.key), iniPath);
-    if (text.empty() && fallback && !(*fallback)[row.section].empty()) {
-      text = ReadIniValue(std::string((*fallback)[row.section]), std::string(row.key), iniPath);
+    const std::string key(kKeyTable[i].key);
+    std::string text = ReadIniValue(std::string(section), key, iniPath);
+    if (text.empty() && fallback && !(*fallback)[kKeyTable[i].section].empty()) {
+      text = ReadIniValue(std::string((*fallback)[kKeyTable[i].section]), key, iniPath);
     }
-    valueOf(options, row, flipx) = std::move(text);
+    remembered.values[i] = std::move(text);
   }
-  for (const KeyRow& row : kKeyTable) {
-    if (!profile[row.section].empty()) {
-      applyToControl(options, row, valueOf(options, row, flipx), separator);
+  for (std::size_t i = 0; i < kKeyCount; ++i) {
+    if (!profile[kKeyTable[i].section].empty()) {
+      applyToControl(options, *kKeyTable[i].option, remembered.values[i], separator);
     }
   }
 }
 
 }  // namespace
 
-SaveOutcome saveUserSettings(OptionSet& options, const std::string& iniPath, char separator) {
-  std::string flipx;
-  for (const KeyRow& row : kKeyTable) takeFromControl(options, row, valueOf(options, row, flipx));
-
+SaveOutcome saveUserSettings(const OptionSet& options, Remembered& remembered,
+                             const std::string& iniPath, char separator) {
+  for (std::size_t i = 0; i < kKeyCount; ++i) {
+    takeFromControl(options, *kKeyTable[i].option, remembered.values[i]);
+  }
   SaveOutcome outcome;
-  for (const KeyRow& row : kKeyTable) {
-    const std::string& value = valueOf(options, row, flipx);
+  for (std::size_t i = 0; i < kKeyCount; ++i) {
+    const KeyRow& row = kKeyTable[i];
+    const std::string& value = remembered.values[i];
     // A value that holds no number (a key edited by hand) is written as it stands.
-    const std::string text =
-        row.kind == KeyKind::Exe ? value : core::numberTextForm(value, separator).value_or(value);
+    const std::string text = row.option->kind == OptionKind::Exe
+                                 ? value
+                                 : core::numberTextForm(value, separator).value_or(value);
     errno = 0;
     const int written = platform::WritePrivateProfileStringA(
         std::string(kUserProfile[row.section]).c_str(), std::string(row.key).c_str(), text.c_str(),
@@ -141,12 +143,14 @@ SaveOutcome saveUserSettings(OptionSet& options, const std::string& iniPath, cha
   return outcome;
 }
 
-void loadUserSettings(OptionSet& options, const std::string& iniPath, char separator) {
-  load(options, iniPath, separator, kUserProfile, &kDefaultProfile);
+void loadUserSettings(OptionSet& options, Remembered& remembered, const std::string& iniPath,
+                      char separator) {
+  load(options, remembered, iniPath, separator, kUserProfile, &kDefaultProfile);
 }
 
-void loadDefaultSettings(OptionSet& options, const std::string& iniPath, char separator) {
-  load(options, iniPath, separator, kDefaultProfile, nullptr);
+void loadDefaultSettings(OptionSet& options, Remembered& remembered, const std::string& iniPath,
+                         char separator) {
+  load(options, remembered, iniPath, separator, kDefaultProfile, nullptr);
 }
 
 }  // namespace kestro::settings

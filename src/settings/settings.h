@@ -3,9 +3,11 @@
 // that ship with the file ("Default Settings").
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "core/optionset.h"
+#include "settings/keytable.h"
 
 namespace kestro::settings {
 
@@ -14,17 +16,25 @@ struct SaveOutcome {
   int error = 0;  // errno of the first key that could not be written
 };
 
+// The text last loaded or the value last saved for each key, in key table order, carried from
+// a load to the next save: a group with no button on and the keys no control feeds write it
+// back.
+struct Remembered {
+  std::array<std::string, kKeyCount> values;
+};
+
 // Takes a value from every control that feeds a key, then writes all 34 keys in order. A
 // key that cannot be written does not stop the others; the outcome names the first failure.
-SaveOutcome saveUserSettings(core::OptionSet& options, const std::string& iniPath,
-                             char decimalSeparator);
+SaveOutcome saveUserSettings(const core::OptionSet& options, Remembered& remembered,
+                             const std::string& iniPath, char decimalSeparator);
 
 // Reads every key of the user sections and the executable's name, then applies them. A
 // user key that is empty takes the text of the same key in the default sections.
-void loadUserSettings(core::OptionSet& options, const std::string& iniPath, char decimalSeparator);
+void loadUserSettings(core::OptionSet& options, Remembered& remembered, const std::string& iniPath,
+                      char decimalSeparator);
 
 // Reads the default sections and applies them; the executable's name stays as it is.
-void loadDefaultSettings(core::OptionSet& options, const std::string& iniPath,
-                         char decimalSeparator);
+void loadDefaultSettings(core::OptionSet& options, Remembered& remembered,
+                         const std::string& iniPath, char decimalSeparator);
 
 }  // namespace kestro::settings

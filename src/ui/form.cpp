@@ -4,27 +4,13 @@
 #include <filesystem>
 #include <system_error>
 
-#include "core/controls.h"
+#include "core/options.h"
 #include "core/text.h"
 #include "launch/run.h"
 #include "settings/settings.h"
 
 namespace kestro::ui {
 namespace {
-
-void setResolutionBoxes(core::OptionSet& options, bool enabled) {
-  options.vidresxEnabled = enabled;
-  options.vidresyEnabled = enabled;
-  options.vidresxBackColor = enabled ? core::kWhite : core::kLightGrey;
-  options.vidresyBackColor = enabled ? core::kWhite : core::kLightGrey;
-}
-
-void setFrequencyButtonsEnabled(core::OptionSet& options, bool enabled) {
-  options.vgafreq0Enabled = enabled;
-  options.vgafreq1Enabled = enabled;
-  options.vgafreq2Enabled = enabled;
-  options.vgafreq3Enabled = enabled;
-}
 
 // The pickers' surroundings made explicit, so that every list opens in the same place.
 Environment withPickerPlaces(Environment environment) {
@@ -57,8 +43,8 @@ MainForm::MainForm(Environment environment, WindowOps& window, platform::ScriptS
 }
 
 void MainForm::onActivated() {
-  setResolutionBoxes(options_, false);
-  setFrequencyButtonsEnabled(options_, false);
+  options_.resolutionBoxesOn = false;
+  options_.frequencyButtonsOn = false;
   core::resetSteppedValues(options_, environment_.decimalSeparator);
   if (environment_.trayExists) window_.showTrayIcon();
   MameFile_.setPattern("*.exe");
@@ -78,38 +64,38 @@ void MainForm::onMiniClicked() {
 
 void MainForm::onExitClicked() { window_.endProgram(); }
 
-void MainForm::onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction) {
+void MainForm::onStepClicked(const core::Option& stepped, core::StepDirection direction) {
   core::stepValue(options_, stepped, direction, environment_.decimalSeparator);
 }
 
-void MainForm::onVidresonClicked() {
-  if (options_.vidreson == 1) setResolutionBoxes(options_, true);
+void MainForm::onResolutionBoxChanged() {
+  if (options_.vidreson == 1) options_.resolutionBoxesOn = true;
   if (options_.vidreson == 0) {
-    setResolutionBoxes(options_, false);
+    options_.resolutionBoxesOn = false;
     options_.vidresx.clear();
     options_.vidresy.clear();
   }
 }
 
-void MainForm::onVgafreqeClicked() {
+void MainForm::onFrequencyBoxChanged() {
   if (options_.vgafreqe == 1) {
     window_.showMessage({.prompt = "WARNING: " + core::lowerAscii(kFrequencyWarning),
                          .title = "WARNING",
                          .icon = platform::MessageIcon::Exclamation,
                          .buttons = platform::MessageButtons::Ok});
-    setFrequencyButtonsEnabled(options_, true);
+    options_.frequencyButtonsOn = true;
   }
   if (options_.vgafreqe == 0) {
-    for (const core::OptionButtonField& button : core::kVgafreqf) {
-      options_.*button.member = false;
+    for (const core::Choice& button : core::groupOf(&core::OptionSet::vgafreq0)->choices) {
+      options_.*button.button = false;
     }
-    setFrequencyButtonsEnabled(options_, false);
+    options_.frequencyButtonsOn = false;
   }
 }
 
 void MainForm::onSavesetClicked() {
   const settings::SaveOutcome outcome =
-      settings::saveUserSettings(options_, IniPath_, environment_.decimalSeparator);
+      settings::saveUserSettings(options_, remembered_, IniPath_, environment_.decimalSeparator);
   if (outcome.saved || !environment_.settingsWritable) return;
   // Said once, after the save: the window keeps every option, so nothing is lost.
   window_.showMessage({.prompt = "The settings could not be saved to " + IniPath_ + ":\n" +
@@ -121,11 +107,11 @@ void MainForm::onSavesetClicked() {
 }
 
 void MainForm::onLoaddefClicked() {
-  settings::loadDefaultSettings(options_, IniPath_, environment_.decimalSeparator);
+  settings::loadDefaultSettings(options_, remembered_, IniPath_, environment_.decimalSeparator);
 }
 
 void MainForm::LoadUserSettings() {
-  settings::loadUserSettings(options_, IniPath_, environment_.decimalSeparator);
+  settings::loadUserSettings(options_, remembered_, IniPath_, environment_.decimalSeparator);
 }
 
 void MainForm::onExesetClicked() { options_.mame = MameFile_.selectedName(); }

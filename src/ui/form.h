@@ -11,6 +11,7 @@
 #include "launch/pickers.h"
 #include "platform/messagebox.h"
 #include "platform/starter.h"
+#include "settings/settings.h"
 
 namespace kestro::ui {
 
@@ -69,9 +70,10 @@ class MainForm {
   void onActivated();
   void onMiniClicked();
   void onExitClicked();
-  void onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction);
-  void onVidresonClicked();
-  void onVgafreqeClicked();
+  void onStepClicked(const core::Option& stepped, core::StepDirection direction);
+  // The two check boxes that switch their dependent controls, after the record took the change.
+  void onResolutionBoxChanged();
+  void onFrequencyBoxChanged();
   void onSavesetClicked();
   void onLoaddefClicked();
   void onExesetClicked();
@@ -84,6 +86,7 @@ class MainForm {
   Environment environment_;
   WindowOps& window_;
   core::OptionSet options_;
+  settings::Remembered remembered_;
   std::string IniPath_;
 
   // The pickers and what ties them together.

@@ -13,13 +13,12 @@
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabWidget>
-#include <cstdint>
 
-#include "core/controls.h"
+#include "core/options.h"
+#include "ui/binders.h"
 #include "ui/captions.h"
 #include "ui/icon.h"
 #include "ui/pickerviews.h"
@@ -29,46 +28,15 @@ namespace {
 
 using core::OptionSet;
 
-// Controls whose click reaches the window's logic. The check boxes among them have their
-// field written before the handler runs.
-struct ClickHandler {
-  std::string_view control;
-  void (MainForm::*handler)();
+// The two check boxes whose change switches their dependent controls.
+struct DependentGroup {
+  core::CheckBox OptionSet::*box;
+  void (MainForm::*onChange)();
 };
 
-constexpr ClickHandler kClickHandlers[] = {
-    {"vidreson", &MainForm::onVidresonClicked}, {"vgafreqe", &MainForm::onVgafreqeClicked},
-    {"mini", &MainForm::onMiniClicked},         {"exit", &MainForm::onExitClicked},
-    {"saveset", &MainForm::onSavesetClicked},   {"loaddef", &MainForm::onLoaddefClicked},
-    {"exeset", &MainForm::onExesetClicked},     {"runmame", &MainForm::onRunmameClicked},
-};
-
-// The display state that code changes: enabled flags, background colours and label texts.
-struct EnabledFlag {
-  std::string_view control;
-  bool OptionSet::*enabled;
-};
-
-constexpr EnabledFlag kEnabledFlags[] = {
-    {"vidresx", &OptionSet::vidresxEnabled},   {"vidresy", &OptionSet::vidresyEnabled},
-    {"vgafreq0", &OptionSet::vgafreq0Enabled}, {"vgafreq1", &OptionSet::vgafreq1Enabled},
-    {"vgafreq2", &OptionSet::vgafreq2Enabled}, {"vgafreq3", &OptionSet::vgafreq3Enabled},
-};
-
-struct BackColour {
-  std::string_view control;
-  std::uint32_t OptionSet::*colour;
-};
-
-constexpr BackColour kBackColours[] = {
-    {"vidresx", &OptionSet::vidresxBackColor},
-    {"vidresy", &OptionSet::vidresyBackColor},
-};
-
-constexpr core::TextField kLabelTexts[] = {
-    {"vidgammal", &OptionSet::vidgammal}, {"sndvoltxt", &OptionSet::sndvoltxt},
-    {"beaml", &OptionSet::beaml},         {"flickerl", &OptionSet::flickerl},
-    {"gamename", &OptionSet::gamename},
+constexpr DependentGroup kDependentGroups[] = {
+    {&OptionSet::vidreson, &MainForm::onResolutionBoxChanged},
+    {&OptionSet::vgafreqe, &MainForm::onFrequencyBoxChanged},
 };
 
 QString qText(std::string_view text) {
@@ -76,12 +44,6 @@ QString qText(std::string_view text) {
 }
 
 int pixels(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
-
-// A colour value of the record: red in the lowest byte, blue in the highest.
-QColor colourOf(std::uint32_t value) {
-  return QColor(static_cast<int>(value & 0xFF), static_cast<int>((value >> 8) & 0xFF),
-                static_cast<int>((value >> 16) & 0xFF));
-}
 
 // "Small Fonts" was a narrow bitmap face; a condensed sans-serif comes closest.
 QFont smallFont(double points) {
@@ -134,6 +96,10 @@ QMessageBox::Icon iconOf(platform::MessageIcon icon) {
       break;
   }
   return QMessageBox::Warning;
+}
+
+bool isLabel(Kind kind) {
+  return kind == Kind::Label || kind == Kind::CentredLabel || kind == Kind::ValueLabel;
 }
 
 bool hasCaptionToFit(Kind kind) {
@@ -204,7 +170,12 @@ void MainWindow::buildControls() {
     QWidget* parent = row.in.empty() ? this : control(row.in);
     QWidget* widget = createControl(row, parent);
     widget->setObjectName(qText(row.name));
-    widget->setAccessibleName(qText(row.spoken.empty() ? row.caption : row.spoken));
+    if (isLabel(row.kind)) {
+      // A label speaks the text it shows, which may change; the row says what that is.
+      widget->setAccessibleDescription(qText(row.spoken));
+    } else {
+      widget->setAccessibleName(qText(row.spoken.empty() ? row.caption : row.spoken));
+    }
     controls_.insert(widget->objectName(), widget);
     if (row.kind == Kind::Tab) {
       // Every tab is in before the first control on a tab is placed.
@@ -214,10 +185,11 @@ void MainWindow::buildControls() {
     widget->setFont(fontFor(row.font));
     place(*widget, row, pageOrigin);
   }
-  for (const LabelBeside& pair : kLabelsBeside) {
-    auto* label = control<QLabel>(pair.label);
-    label->setBuddy(control(pair.control));
-    control(pair.control)->setAccessibleName(label->text());
+  for (const Control& row : kControls) {
+    if (row.labelledBy.empty()) continue;
+    auto* label = control<QLabel>(row.labelledBy);
+    label->setBuddy(control(row.name));
+    control(row.name)->setAccessibleName(label->text());
   }
   // Every control is in place before any grows, so each sees all of its neighbours.
   for (const Control& row : kControls) {
@@ -240,12 +212,8 @@ QWidget* MainWindow::createControl(const Control& row, QWidget* parent) {
       return new QGroupBox(caption, parent);
     case Kind::CheckBox:
       return new WrappingCheckBox(caption, parent);
-    case Kind::OptionButton: {
-      // The option set decides which member of a group is on, and a group may have none.
-      auto* button = new WrappingOptionButton(caption, parent);
-      button->setAutoExclusive(false);
-      return button;
-    }
+    case Kind::OptionButton:
+      return new WrappingOptionButton(caption, parent);
     case Kind::TextBox: {
       auto* box = new QLineEdit(parent);
       box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
@@ -269,17 +237,10 @@ QWidget* MainWindow::createControl(const Control& row, QWidget* parent) {
     }
     case Kind::Button:
       return new QPushButton(caption, parent);
-    case Kind::ListBox: {
-      auto* list = new QListWidget(parent);
-      for (std::string_view joystick : kJoysticks) {
-        auto* item = new QListWidgetItem(qText(joystick), list);
-        item->setData(Qt::UserRole, 0);
-      }
-      return list;
-    }
+    case Kind::ListBox:
+      return new QListWidget(parent);
     case Kind::Slider: {
       auto* slider = new QSlider(Qt::Horizontal, parent);
-      slider->setRange(0, 11);
       slider->setSingleStep(1);
       slider->setPageStep(3);
       slider->setTickPosition(QSlider::TicksBelow);
@@ -314,104 +275,24 @@ void MainWindow::place(QWidget& widget, const Control& row, QPoint pageOrigin) {
 }
 
 void MainWindow::bind() {
-  for (const core::CheckBoxField& field : core::kCheckBoxes) {
-    connect(control<QAbstractButton>(field.name), &QAbstractButton::clicked, this,
-            [this, field](bool checked) {
-              form_.options().*field.member = checked ? 1 : 0;
-              showRecord();
-            });
-  }
-  for (const core::OptionGroup& group : core::kOptionGroups) {
-    for (const core::OptionButtonField& member : group.members) {
-      // A click always turns the button on, even one that was on already.
-      connect(control<QAbstractButton>(member.name), &QAbstractButton::clicked, this,
-              [this, member] {
-                core::setOptionButton(form_.options(), member.member, true);
-                showRecord();
-              });
+  for (const Control& row : kControls) {
+    void (MainForm::*onChange)() = nullptr;
+    if (const auto* box = std::get_if<int OptionSet::*>(&row.bound)) {
+      const auto* group = std::ranges::find(kDependentGroups, *box, &DependentGroup::box);
+      if (group != std::end(kDependentGroups)) onChange = group->onChange;
     }
-  }
-  for (const core::TextField& field : core::kTextBoxes) {
-    connect(control<QLineEdit>(field.name), &QLineEdit::textEdited, this,
-            [this, field](const QString& text) {
-              form_.options().*field.member = text.toStdString();
-              showRecord();
-            });
-  }
-  connect(control<QSlider>("fsslid"), &QSlider::valueChanged, this, [this](int position) {
-    form_.options().fsslid = position;
-    showRecord();
-  });
-  connect(control<QListWidget>("JoyList"), &QListWidget::currentRowChanged, this, [this](int row) {
-    form_.options().JoyList = row;
-    showRecord();
-  });
-  for (const core::SteppedValue& stepped : core::kSteppedValues) {
-    for (const auto& [button, direction] :
-         {std::pair{stepped.downButton, core::StepDirection::Down},
-          std::pair{stepped.upButton, core::StepDirection::Up}}) {
-      connect(control<QAbstractButton>(button), &QAbstractButton::clicked, this,
-              [this, &stepped, direction] {
-                form_.onStepClicked(stepped, direction);
-                showRecord();
-              });
+    auto changed = [this, onChange] {
+      if (onChange != nullptr) (form_.*onChange)();
+      showRecord();
+    };
+    if (auto binder = bindControl(row, *control(row.name), form_, changed)) {
+      binders_.push_back(std::move(binder));
     }
-  }
-  for (const ClickHandler& click : kClickHandlers) {
-    connect(control<QAbstractButton>(click.control), &QAbstractButton::clicked, this,
-            [this, click] {
-              (form_.*click.handler)();
-              showRecord();
-            });
   }
 }
 
 void MainWindow::showRecord() {
-  const OptionSet& options = form_.options();
-  const auto check = [this](std::string_view name, bool on) {
-    auto* button = control<QAbstractButton>(name);
-    const QSignalBlocker blocker(button);
-    button->setChecked(on);
-  };
-  for (const core::CheckBoxField& field : core::kCheckBoxes) {
-    check(field.name, options.*field.member == 1);
-  }
-  for (const core::OptionGroup& group : core::kOptionGroups) {
-    for (const core::OptionButtonField& member : group.members) {
-      check(member.name, options.*member.member);
-    }
-  }
-  for (const core::TextField& field : core::kTextBoxes) {
-    auto* box = control<QLineEdit>(field.name);
-    const QString text = QString::fromStdString(options.*field.member);
-    // Only a changed text is written back, so typing keeps its cursor.
-    if (box->text() != text) {
-      const QSignalBlocker blocker(box);
-      box->setText(text);
-    }
-  }
-  {
-    auto* slider = control<QSlider>("fsslid");
-    const QSignalBlocker blocker(slider);
-    slider->setValue(options.fsslid);
-  }
-  {
-    auto* list = control<QListWidget>("JoyList");
-    const QSignalBlocker blocker(list);
-    list->setCurrentRow(options.JoyList);
-  }
-  for (const EnabledFlag& flag : kEnabledFlags) {
-    control(flag.control)->setEnabled(options.*flag.enabled);
-  }
-  for (const BackColour& back : kBackColours) {
-    QWidget* box = control(back.control);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Base, colourOf(options.*back.colour));
-    box->setPalette(palette);
-  }
-  for (const core::TextField& field : kLabelTexts) {
-    control<QLabel>(field.name)->setText(QString::fromStdString(options.*field.member));
-  }
+  for (const auto& binder : binders_) binder->push(form_.options());
 }
 
 void MainWindow::runStartUp() {
@@ -467,10 +348,11 @@ void MainWindow::hideEvent(QHideEvent* event) {
   if (!event->spontaneous()) startUpDue_ = true;
 }
 
-// A minimized window is as good as hidden: coming back from the task bar is a return too.
+// Without a tray, "Minimize" sends the window to the task bar, and coming back from there is the
+// return that runs the start-up. With a tray only a return from the tray runs it.
 void MainWindow::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange) return;
+  if (event->type() != QEvent::WindowStateChange || form_.environment().trayExists) return;
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
   if ((change->oldState() & Qt::WindowMinimized) && !isMinimized() && isVisible()) runStartUp();
 }

@@ -1,14 +1,17 @@
 // The Qt window of Kestro: the six tabs built from the layout table, each widget bound to its
-// field of the option set, events forwarded to MainForm, and the tray icon that brings the
-// window back after "Minimize".
+// field of the option set by a binder, events forwarded to MainForm, and the tray icon that brings
+// the window back after "Minimize".
 #pragma once
 
 #include <QHash>
 #include <QSystemTrayIcon>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string_view>
+#include <vector>
 
+#include "ui/binders.h"
 #include "ui/form.h"
 #include "ui/layout.h"
 
@@ -72,6 +75,7 @@ class MainWindow : public QWidget, public WindowOps {
 
   MainForm form_;
   QHash<QString, QWidget*> controls_;
+  std::vector<std::unique_ptr<Binder>> binders_;
   QSystemTrayIcon* tray_ = nullptr;
   MessageAnswerer answerer_;
   bool startUpDue_ = true;

@@ -8,8 +8,8 @@
 #include <tuple>
 #include <vector>
 
-#include "core/controls.h"
 #include "core/numbers.h"
+#include "core/options.h"
 #include "core/stepped.h"
 
 namespace kestro::core {
@@ -52,14 +52,16 @@ TEST(NumberTexts, ValueTextNumberTextFormAndWholeNumbers) {
 
 TEST(OptionGroups, OneOnTurnsTheRestOfItsGroupOffAndLeavesOtherGroups) {
   OptionSet options;
+  const std::span<const Choice> monitors = groupOf(&OptionSet::vidmon3)->choices;
+  ASSERT_EQ(monitors.size(), 4u);
   setOptionButton(options, &OptionSet::vidvesa2, true);
-  for (const OptionButtonField& member : kVidmon) setOptionButton(options, member.member, true);
+  for (const Choice& member : monitors) setOptionButton(options, member.button, true);
   setOptionButton(options, &OptionSet::vidmon2, true);
-  for (const OptionButtonField& member : kVidmon) {
-    EXPECT_EQ(options.*member.member, member.member == &OptionSet::vidmon2) << member.name;
+  for (const Choice& member : monitors) {
+    EXPECT_EQ(options.*member.button, member.button == &OptionSet::vidmon2) << member.stored;
   }
   setOptionButton(options, &OptionSet::vidmon2, false);  // a group may be left with none on
-  for (const OptionButtonField& member : kVidmon) EXPECT_FALSE(options.*member.member);
+  for (const Choice& member : monitors) EXPECT_FALSE(options.*member.button);
   EXPECT_TRUE(options.vidvesa2);
 }
 
@@ -69,11 +71,13 @@ using enum StepDirection;
 // Clicks one value's button `times` times and collects the value after each click.
 Texts click(OptionSet& options, std::string_view name, StepDirection direction, int times,
             char separator = '.') {
-  const SteppedValue& stepped = *std::ranges::find(kSteppedValues, name, &SteppedValue::name);
+  const Option& stepped = *std::ranges::find(kOptions, name, [](const Option& row) {
+    return row.kind == OptionKind::Stepped ? row.key.name : "";
+  });
   Texts seen;
   for (int i = 0; i < times; ++i) {
     stepValue(options, stepped, direction, separator);
-    seen.push_back(options.*stepped.value);
+    seen.push_back(options.*stepped.text);
   }
   return seen;
 }

@@ -1,5 +1,4 @@
-// Saving and loading the option set through a real settings file in a fresh folder, and the
-// form's save and activation around them.
+// Saving and loading the option set through a real settings file in a fresh folder.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
@@ -9,13 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "core/controls.h"
 #include "core/numbers.h"
+#include "core/options.h"
 #include "settings/inifile.h"
 #include "settings/keytable.h"
-#include "support/answeringwindow.h"
 #include "support/tempfolder.h"
-#include "ui/form.h"
 
 namespace kestro::settings {
 namespace {
@@ -28,13 +25,15 @@ using test::readFile;
 // boxes all ticked (0), all clear (1) or every other one, and values across their ranges.
 OptionSet sample(int i) {
   OptionSet options;
-  for (const core::OptionGroup& group : core::kOptionGroups) {
-    if (group.frame == "vgafreqf") continue;  // not kept in the settings file
-    const std::size_t member = std::min<std::size_t>(i, group.members.size() - 1);
-    core::setOptionButton(options, group.members[member].member, true);
-  }
-  for (std::size_t box = 0; box < std::size(core::kCheckBoxes); ++box) {
-    options.*core::kCheckBoxes[box].member = i == 0 || (i > 1 && (box + i) % 2 == 0);
+  std::size_t box = 0;
+  for (const core::Option& row : core::kOptions) {
+    if (row.kind == core::OptionKind::Group && !row.key.name.empty()) {
+      const std::size_t member = std::min<std::size_t>(i, row.choices.size() - 1);
+      core::setOptionButton(options, row.choices[member].button, true);
+    }
+    if (row.kind == core::OptionKind::Box) {
+      options.*row.box = i == 0 || (i > 1 && (++box + i) % 2 == 0);
+    }
   }
   options.fsslid = 11 - i * 11 / 6;
   options.JoyList = 24 - i * 25 / 6;
@@ -49,9 +48,10 @@ OptionSet sample(int i) {
 class Settings : public ::testing::Test {
  protected:
   // What a save of `options` writes (every key, so the file holds the last save only).
-  std::string saved(OptionSet options) const {
+  std::string saved(const OptionSet& options) const {
+    Remembered copy = remembered;
     const fs::path other = folder.path() / "saved.ini";
-    EXPECT_TRUE(saveUserSettings(options, other.string(), '.').saved);
+    EXPECT_TRUE(saveUserSettings(options, copy, other.string(), '.').saved);
     return readFile(other);
   }
   // The values the user sections hold for `keys`, joined by blanks.
@@ -66,15 +66,17 @@ class Settings : public ::testing::Test {
 
   test::TempFolder folder;
   const std::string ini = (folder.path() / "kestro.ini").string();
+  // What the loads and saves carry between them; a save of another file goes through a copy.
+  Remembered remembered;
 };
 
 TEST_F(Settings, SaveThenLoadRestoresEveryStoredControl) {
   for (int i = 0; i < 7; ++i) {
     OptionSet options = sample(i);
-    ASSERT_TRUE(saveUserSettings(options, ini, '.').saved);
+    ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
     EXPECT_EQ(saved(options), readFile(ini)) << "a save changes no control";
     OptionSet loaded;
-    loadUserSettings(loaded, ini, '.');
+    loadUserSettings(loaded, remembered, ini, '.');
     EXPECT_EQ(saved(loaded), readFile(ini)) << i;
   }
 }
@@ -96,7 +98,7 @@ TEST_F(Settings, StoredValuesSetTheirControls) {
                   "transparent=0\nframeskip=3.5\n[UserSettingsAud]\nsndcard=3\nsndrate=44100\n"
                   "[UserSettingsMisc]\njoy=2.5\n");
   OptionSet options;
-  loadUserSettings(options, ini, '.');
+  loadUserSettings(options, remembered, ini, '.');
   EXPECT_EQ(options.gamma + " " + options.vidgammal, ".8 .8");
   // With the round trip, this pins both ways of the values that hold a trick.
   const std::vector<int> controls = {options.vidtweakon, options.stretche, options.orrof,
@@ -112,7 +114,7 @@ TEST_F(Settings, ValuesOutOfRangeOrNoNumberLeaveTheirControls) {
       "[UserSettingsAud]\nsndcard=2\n[UserSettingsMisc]\njoy=1e9\n[EXE]\nexe=MAME4.EXE\n");
   OptionSet options = sample(4);
   const std::string before = saved(options);
-  loadUserSettings(options, ini, '.');
+  loadUserSettings(options, remembered, ini, '.');
   EXPECT_EQ(saved(options), before);
 }
 
@@ -122,26 +124,26 @@ TEST_F(Settings, KeysNoControlFeedsWriteBackWhatWasLastLoadedAlsoAfterDefaultSet
                   "[UserSettingsVid]\nvesa=0\nresx=wide\nresy= 400\nvgafreq= 2\n"
                   "[UserSettingsAud]\nsndrate=8000\n");
   OptionSet options;
-  loadUserSettings(options, ini, '.');
+  loadUserSettings(options, remembered, ini, '.');
   options.vidreson = 1;  // the resolution boxes feed the command line, not the file
   options.vidresx = options.vidresy = "1024";
-  ASSERT_TRUE(saveUserSettings(options, ini, '.').saved);
+  ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
   EXPECT_EQ(stored({"vesa", "resx", "resy", "vgafreq", "sndrate"}), "0 wide 400 2 8000");
   // A group of two with neither button on counts as its second button.
   EXPECT_EQ(stored({"tweak", "depth", "sndbit", "stereo", "ym3812"}), "0 16 16 0 0");
   fs::copy_file(KESTRO_SHIPPED_INI, ini, fs::copy_options::overwrite_existing);
-  loadDefaultSettings(options, ini, '.');
-  ASSERT_TRUE(saveUserSettings(options, ini, '.').saved);
+  loadDefaultSettings(options, remembered, ini, '.');
+  ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
   EXPECT_EQ(stored({"resx", "resy", "vgafreq"}), "640 480 0");
 }
 
 TEST_F(Settings, ASecondSaveLeavesTheFileUntouched) {
   fs::copy_file(KESTRO_SHIPPED_INI, ini);
   OptionSet options = sample(1);
-  ASSERT_TRUE(saveUserSettings(options, ini, '.').saved);
+  ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
   const std::string first = readFile(ini);
   const fs::file_time_type firstTime = fs::last_write_time(ini);
-  ASSERT_TRUE(saveUserSettings(options, ini, '.').saved);
+  ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
   EXPECT_EQ(readFile(ini), first);
   EXPECT_EQ(fs::last_write_time(ini), firstTime);
 }
@@ -150,59 +152,27 @@ TEST_F(Settings, NumbersAreWrittenWithAPeriodUnderACommaAndReadBackTheSame) {
   OptionSet options = sample(2);
   options.gamma = "1,3";
   options.volume = "-0,5";
-  ASSERT_TRUE(saveUserSettings(options, ini, ',').saved);
+  ASSERT_TRUE(saveUserSettings(options, remembered, ini, ',').saved);
   EXPECT_NE(readFile(ini).find("gamma= 1.3\n"), std::string::npos);
   EXPECT_NE(readFile(ini).find("volume=-.5\n"), std::string::npos);
   OptionSet loaded;
-  loadUserSettings(loaded, ini, ',');
+  loadUserSettings(loaded, remembered, ini, ',');
   EXPECT_EQ(core::readNumber(loaded.gamma, ','), 1.3);
 }
 
 TEST_F(Settings, AFirstRunShowsTheShippedDefaultsAndEachSetsItsControl) {
   fs::copy_file(KESTRO_SHIPPED_INI, ini);
   OptionSet first = sample(0), overAll = sample(0), overNone = sample(1);
-  loadUserSettings(first, ini, '.');
+  loadUserSettings(first, remembered, ini, '.');
   EXPECT_EQ(first.mame, "");  // the executable has no default
-  loadDefaultSettings(overAll, ini, '.');
-  loadDefaultSettings(overNone, ini, '.');
+  loadDefaultSettings(overAll, remembered, ini, '.');
+  loadDefaultSettings(overNone, remembered, ini, '.');
   EXPECT_EQ(overAll.mame, "MAME0.EXE") << "the default load keeps the executable";
   // Loaded over two option sets that differ in every control, the defaults leave them alike:
   // every key holds a value its control takes.
   overAll.mame = overNone.mame = "";
   EXPECT_EQ(saved(first), saved(overAll));
   EXPECT_EQ(saved(overNone), saved(overAll));
-}
-
-TEST_F(Settings, AFailedSaveTellsTheUserOnceAndKeepsTheOptions) {
-  const std::string notAFolder = folder.str() + "/plain-file";  // no settings file can go in it
-  test::writeFile(notAFolder, "x");
-  test::AnsweringWindow window;
-  ui::MainForm form({.programFolder = notAFolder, .startFolder = {}, .drives = {}}, window);
-  form.onActivated();
-  core::setOptionButton(form.options(), &OptionSet::vidvesa4, true);
-  const std::string before = saved(form.options());
-  form.onSavesetClicked();
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_NE(window.messages[0].prompt.find(form.IniPath()), std::string::npos);
-  EXPECT_NE(window.messages[0].prompt.find("Not a directory"), std::string::npos);
-  EXPECT_EQ(saved(form.options()), before);
-}
-
-TEST_F(Settings, EveryActivationRestoresWhatWasSaved) {
-  fs::copy_file(KESTRO_SHIPPED_INI, ini);
-  test::AnsweringWindow window;
-  ui::MainForm form({.programFolder = folder.str(), .startFolder = {}, .drives = {}}, window);
-  form.onActivated();
-  core::setOptionButton(form.options(), &OptionSet::vidvesa1, true);
-  form.onSavesetClicked();
-  const std::string whatWasSaved = saved(form.options());
-  core::setOptionButton(form.options(), &OptionSet::snd7, true);
-  form.options().mame = "OTHER.EXE";
-  form.onActivated();  // back from the tray
-  EXPECT_EQ(saved(form.options()), whatWasSaved);
-  EXPECT_TRUE(window.messages.empty());
-  form.onLoaddefClicked();
-  EXPECT_TRUE(form.options().vidvesa3);
 }
 
 }  // namespace
