@@ -1,9 +1,9 @@
 #include "settings/settings.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/controls.h"
 #include "core/numbers.h"
@@ -126,17 +126,21 @@ SaveOutcome saveUserSettings(OptionSet& options, const std::string& iniPath, cha
   std::string flipx;
   for (const KeyRow& row : kKeyTable) takeFromControl(options, row, valueOf(options, row, flipx));
 
-  SaveOutcome outcome;
+  std::vector<std::string> texts;
   for (const KeyRow& row : kKeyTable) {
     const std::string& value = valueOf(options, row, flipx);
     // A value that holds no number (a key edited by hand) is written as it stands.
-    const std::string text =
-        row.kind == KeyKind::Exe ? value : core::numberTextForm(value, separator).value_or(value);
-    errno = 0;
-    const int written = platform::WritePrivateProfileStringA(
-        std::string(kUserProfile[row.section]).c_str(), std::string(row.key).c_str(), text.c_str(),
-        iniPath.c_str());
-    if (written == 0 && outcome.saved) outcome = {false, errno};
+    texts.push_back(
+        row.kind == KeyKind::Exe ? value : core::numberTextForm(value, separator).value_or(value));
+  }
+  // One write for every key: the file holds all of this save or none of it.
+  std::vector<platform::ProfileEntry> entries;
+  for (std::size_t index = 0; index < texts.size(); ++index) {
+    entries.push_back({kUserProfile[kKeyTable[index].section], kKeyTable[index].key, texts[index]});
+  }
+  SaveOutcome outcome;
+  for (const int error : platform::WritePrivateProfileStrings(iniPath.c_str(), entries)) {
+    if (error != 0 && outcome.saved) outcome = {false, error};
   }
   return outcome;
 }
