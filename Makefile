@@ -1,17 +1,41 @@
 # The two commands of the README: `make run` builds and starts Kestro,
 # `make test` builds and runs every test. Both install what is missing first.
+# `make test` also runs the tests that need no window built with clang under AddressSanitizer
+# and UndefinedBehaviorSanitizer; `make fuzz` runs each libFuzzer target for FUZZ_SECONDS.
 BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZERS = profile_fuzz names_fuzz
 JOBS ?= $(shell nproc)
 # ccache, where installed, finds the same compilation in another checkout of the project.
 export CCACHE_BASEDIR ?= $(CURDIR)
 
-.PHONY: run test build deps configure bench format clean
+.PHONY: run test sanitize fuzz build deps configure bench format clean
 
 run: build
 	./$(BUILD)/kestro
 
-test: build
+test: build sanitize
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Both of Debian's compilers build the project; clang's sanitizers check the tests that need
+# no window (the window's tests need Qt built with them to be worth it).
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DKESTRO_SANITIZE=address,undefined \
+	  -DKESTRO_BUILD_WINDOW_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target kestro_all_tests
+	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DKESTRO_SANITIZE=address,undefined \
+	  -DKESTRO_BUILD_FUZZ=ON -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZERS)
+	for fuzzer in $(FUZZERS); do \
+	  mkdir -p $(FUZZ_BUILD)/corpus/$$fuzzer && \
+	  ./$(FUZZ_BUILD)/fuzz/$$fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	    $(FUZZ_BUILD)/corpus/$$fuzzer || exit 1; \
+	done
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
@@ -26,7 +50,7 @@ bench: build
 	./$(BUILD)/bench/kestro_bench
 
 format:
-	find src tests bench -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	find src tests bench fuzz -name '*.cpp' -o -name '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
