@@ -31,6 +31,9 @@ const fs::path& folder() {
     require(mkdtemp(pattern.data()) != nullptr, "a temporary folder");
     return fs::path(pattern);
   }();
+  // Registered once the path stands, so it runs before the path goes.
+  static const bool removedAtExit = std::atexit([] { fs::remove_all(path); }) == 0;
+  (void)removedAtExit;
   return path;
 }
 
@@ -87,7 +90,6 @@ void checkSearch(FuzzedDataProvider& data) {
   for (const fs::directory_entry& entry : fs::directory_iterator(folder(), ignored)) {
     fs::remove_all(entry.path(), ignored);
   }
-  std::vector<std::string> files;
   for (int count = data.ConsumeIntegralInRange<int>(0, 4); count > 0; --count) {
     std::string file = data.ConsumeRandomLengthString(14);
     if (file.empty() || file == "." || file == ".." ||
@@ -98,8 +100,11 @@ void checkSearch(FuzzedDataProvider& data) {
       fs::create_directory(folder() / file, ignored);  // a folder is no program
     } else {
       std::ofstream(folder() / file) << "x";
-      files.push_back(file);
     }
+  }
+  std::vector<std::string> files;  // the regular files the folder holds now
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder(), ignored)) {
+    if (entry.is_regular_file(ignored)) files.push_back(entry.path().filename().string());
   }
   const std::string command = data.ConsumeRandomLengthString(14);
   const ProgramSearch search = findDosProgram(folder().string(), command);

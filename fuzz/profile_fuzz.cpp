@@ -28,10 +28,17 @@ void require(bool holds, const char* what) {
   std::abort();
 }
 
+std::string& folder() {
+  static std::string path;
+  return path;
+}
+
 const std::string& settingsFile() {
   static const std::string path = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "kestro-fuzz-XXXXXX").string();
     require(mkdtemp(pattern.data()) != nullptr, "a temporary folder");
+    folder() = pattern;
+    std::atexit([] { std::filesystem::remove_all(folder()); });
     return pattern + "/kestro.ini";
   }();
   return path;

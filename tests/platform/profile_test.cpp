@@ -274,30 +274,40 @@ TEST_F(Profile, APipeSocketOrDeviceAsTheFileOrItsLockNeverBlocks) {
 }
 
 // Writers that may not make files in the settings file's folder but may write the file
-// rewrite it in place: a user without rights stands for such a folder.
+// rewrite it in place. As root, a user without rights writes; otherwise the folder is made
+// read-only for ourselves.
 class InPlace : public Profile {
  protected:
-  static constexpr uid_t kNobody = 65534;
   void SetUp() override {
-    ASSERT_EQ(::chmod(folder.path().c_str(), 0755), 0);  // the folder stays root's
     writeFile(file, "");
-    ASSERT_EQ(::chown(file.c_str(), kNobody, kNobody), 0);
+    if (::geteuid() == 0) {
+      writer = 65534;  // nobody; the folder stays root's
+      ASSERT_EQ(::chown(file.c_str(), writer, writer), 0);
+    }
+    ASSERT_EQ(::chmod(folder.path().c_str(), writer != 0 ? 0755 : 0555), 0);
   }
-  // Writes as that user; the file's text must come out as `expected`.
-  void writeAsNobody(const std::string& section, const std::string& key, const std::string& text,
-                     const std::string& expected) {
-    EXPECT_EQ(inChild([&] { return write(section, key, text) ? 0 : errno; }, kNobody), 0);
+  void TearDown() override { ::chmod(folder.path().c_str(), 0700); }
+
+  // Writes as the writer; the file's text must come out as `expected`.
+  void writeInPlace(const std::string& section, const std::string& key, const std::string& text,
+                    const std::string& expected) {
+    EXPECT_EQ(inChild([&] { return write(section, key, text) ? 0 : errno; }, writer), 0);
     EXPECT_EQ(readFile(file), expected);
   }
+  bool becomeWriter() const {
+    return writer == 0 || (::setgid(writer) == 0 && ::setuid(writer) == 0);
+  }
+
+  uid_t writer = 0;  // 0: ourselves
 };
 
 TEST_F(InPlace, TheFileChangesAsAReplacedOneWouldAndNoFileIsMadeBesideIt) {
   writeFile(file, "[A]\nk=1\n[B]\nj=2\n");
-  writeAsNobody("A", "k", "100", "[A]\nk=100\n[B]\nj=2\n");
-  writeAsNobody("A", "k", "", "[A]\nk=\n[B]\nj=2\n");
-  writeAsNobody("B", "j", "3", "[A]\nk=\n[B]\nj=3\n");
-  writeAsNobody("A", "n", "4", "[A]\nk=\nn=4\n[B]\nj=3\n");
-  writeAsNobody("C", "m", "5", "[A]\nk=\nn=4\n[B]\nj=3\n[C]\nm=5\n");
+  writeInPlace("A", "k", "100", "[A]\nk=100\n[B]\nj=2\n");
+  writeInPlace("A", "k", "", "[A]\nk=\n[B]\nj=2\n");
+  writeInPlace("B", "j", "3", "[A]\nk=\n[B]\nj=3\n");
+  writeInPlace("A", "n", "4", "[A]\nk=\nn=4\n[B]\nj=3\n");
+  writeInPlace("C", "m", "5", "[A]\nk=\nn=4\n[B]\nj=3\n[C]\nm=5\n");
   EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
 }
 
@@ -312,7 +322,7 @@ TEST_F(InPlace, AWriteThatRunsOutOfSpaceLeavesTheFileAsItWas) {
         ::setrlimit(RLIMIT_FSIZE, &limit);
         return write("A", "k", std::string(1000, '2')) ? 0 : errno;
       },
-      kNobody);
+      writer);
   EXPECT_EQ(error, EFBIG);
   EXPECT_TRUE(readFile(file) == old) << "the file changed";
 }
@@ -329,7 +339,7 @@ TEST_F(InPlace, AWriterKilledMidWriteLeavesTheOldFileOrTheNew) {
     ASSERT_EQ(::pipe(started), 0);
     const pid_t child = ::fork();
     if (child == 0) {
-      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) _exit(125);
+      if (!becomeWriter()) _exit(125);
       for (int round = 0;; ++round) {
         if (!write("A", "k", round % 2 ? "1" : std::string(5000, '2'))) _exit(1);
         if (round == 0 && ::write(started[1], "!", 1) != 1) _exit(2);
