@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -287,20 +288,53 @@ std::vector<SectionWork> groupEntries(std::span<const ProfileEntry> entries) {
   return sections;
 }
 
+// One change of the old text: `text` replaces its bytes [at, end).
+struct Change {
+  std::size_t at;
+  std::size_t end;
+  std::string text;
+};
+
+// The new text in pieces: the old text's unchanged parts and the changes between them. The
+// pieces go to the file as they are, so a large file is not copied once more to be written.
+class EditedText {
+ public:
+  EditedText(std::string_view old, std::vector<Change> changes) : changes_(std::move(changes)) {
+    std::size_t copied = 0;
+    for (const Change& change : changes_) {
+      pieces_.push_back(old.substr(copied, change.at - copied));
+      pieces_.push_back(change.text);
+      copied = change.end;
+    }
+    pieces_.push_back(old.substr(copied));
+  }
+  EditedText(const EditedText&) = delete;
+  EditedText& operator=(const EditedText&) = delete;
+
+  bool writeTo(int fd) const {
+    return std::ranges::all_of(pieces_,
+                               [fd](std::string_view piece) { return writeAll(fd, piece); });
+  }
+  std::string joined() const {
+    std::string text;
+    for (const std::string_view piece : pieces_) text.append(piece);
+    return text;
+  }
+
+ private:
+  std::vector<Change> changes_;  // the pieces point into their texts
+  std::vector<std::string_view> pieces_;
+};
+
 // The file's text with every entry holding, or nothing when every key reads as asked already.
-std::optional<std::string> editedText(std::string_view file,
-                                      std::span<const ProfileEntry> entries) {
+std::unique_ptr<EditedText> editedText(std::string_view file,
+                                       std::span<const ProfileEntry> entries) {
   std::vector<SectionWork> sections = groupEntries(entries);
   std::string_view lastEnd;
   locate(file, sections, lastEnd);
   if (lastEnd.empty()) lastEnd = "\n";
 
-  // Each change replaces [at, end) of the old text; changes at one place keep their order.
-  struct Change {
-    std::size_t at;
-    std::size_t end;
-    std::string text;
-  };
+  // Changes at one place keep their order.
   std::vector<Change> changes;
   const auto keyLines = [](const SectionWork& section, std::string_view lineEnd) {
     std::string text;
@@ -335,20 +369,9 @@ std::optional<std::string> editedText(std::string_view file,
     }
     changes.push_back({file.size(), file.size(), std::move(newSections)});
   }
-  if (changes.empty()) return std::nullopt;
-
+  if (changes.empty()) return nullptr;
   std::ranges::stable_sort(changes, {}, &Change::at);
-  std::size_t size = file.size();
-  for (const Change& change : changes) size += change.text.size() - (change.end - change.at);
-  std::string edited;
-  edited.reserve(size);
-  std::size_t copied = 0;
-  for (const Change& change : changes) {
-    edited.append(file.substr(copied, change.at - copied)).append(change.text);
-    copied = change.end;
-  }
-  edited.append(file.substr(copied));
-  return edited;
+  return std::make_unique<EditedText>(file, std::move(changes));
 }
 
 // The file that symbolic links starting at `path` end at; it need not exist yet, and where it
@@ -462,7 +485,8 @@ int rewriteInPlace(int fd, std::string_view old, std::string_view text) {
 // program nor a signal to its process group stops it half way: the kernel may end a killed
 // process's write part way, and an in-place write has no old file to fall back on. The child
 // calls nothing but the system, as a child of a process with threads must.
-bool writeInPlace(const std::string& target, std::string_view old, std::string_view text) {
+bool writeInPlace(const std::string& target, std::string_view old, const EditedText& edited) {
+  const std::string text = edited.joined();
   Descriptor file(
       ::open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
   if (!file) return false;
@@ -525,7 +549,7 @@ void flushFolderOf(const std::string& path) {
 // Puts `text` in the target's place through a temporary file beside it. `existing` is the
 // target's status and `old` its text; `existing` is null when it does not exist yet.
 bool replaceFile(const std::string& target, const struct stat* existing, std::string_view old,
-                 std::string_view text) {
+                 const EditedText& text) {
   // A file made read-only stays unwritten, although its folder would let us replace it.
   if (existing != nullptr && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
     return false;
@@ -542,7 +566,7 @@ bool replaceFile(const std::string& target, const struct stat* existing, std::st
   if (existing != nullptr) takeOwner(file.get(), *existing);
   const bool written =
       (existing == nullptr || ::fchmod(file.get(), existing->st_mode & 07777) == 0) &&
-      writeAll(file.get(), text) && ::fsync(file.get()) == 0 && file.close();
+      text.writeTo(file.get()) && ::fsync(file.get()) == 0 && file.close();
   if (written && ::rename(temp.c_str(), target.c_str()) == 0) {
     flushFolderOf(target);
     return true;
@@ -569,7 +593,7 @@ int writeEntries(const char* file, std::span<const ProfileEntry> entries) {
   const std::optional<std::string> old = readWholeFile(target->c_str(), info);
   if (!old && errno != ENOENT) return errno;
   const std::string_view oldText = old ? std::string_view(*old) : std::string_view{};
-  const std::optional<std::string> edited = editedText(oldText, entries);
+  const std::unique_ptr<EditedText> edited = editedText(oldText, entries);
   if (!edited) return 0;
   return replaceFile(*target, old ? &info : nullptr, oldText, *edited) ? 0 : errno;
 }
