@@ -32,7 +32,8 @@ std::optional<std::string> settingsFileProblem(const std::string& path) {
   if (fs::is_regular_file(status)) {
     const std::uintmax_t size = fs::file_size(path, error);
     if (error || size <= platform::kProfileMaxBytes) return std::nullopt;
-    reason = "it holds " + std::to_string(size >> 20) +
+    // Rounded up, so a file just over the limit does not read as within it.
+    reason = "it holds " + std::to_string((size + (1 << 20) - 1) >> 20) +
              " MiB, and a settings file may hold at most " +
              std::to_string(platform::kProfileMaxBytes >> 20) + " MiB";
   } else {

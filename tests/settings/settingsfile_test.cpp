@@ -111,6 +111,8 @@ TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamedOnceAndNeverOverwritte
   writeFile(file, readFile(KESTRO_SHIPPED_INI));
   fs::resize_file(file, platform::kProfileMaxBytes);
   EXPECT_EQ(settingsFileProblem(file), std::nullopt);
+  fs::resize_file(file, platform::kProfileMaxBytes + 1);
+  EXPECT_NE(settingsFileProblem(file).value_or("").find("holds 17 MiB"), std::string::npos);
 
   constexpr std::uint64_t kHuge = std::uint64_t{1} << 40;  // sparse: no disk space taken
   fs::resize_file(file, kHuge);
