@@ -1,18 +1,22 @@
-// Reading and writing one value of an INI file. Every call reads the whole file once and walks
-// its lines once; a write builds the new text in one piece, changes nothing but the one value
-// or the one added line, and puts the text in place with a rename, so nobody ever meets half
-// a file.
+// Reading and writing values of an INI file. Every call reads the whole file once and walks
+// its lines once; a write builds the new text in one piece, changes nothing but the values it
+// sets and the lines it adds, and puts the text in place with a rename, so nobody ever meets
+// half a file.
 #include "platform/profile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -75,12 +79,6 @@ class Lines {
   std::size_t nextLf_;
 };
 
-// The line end the file already uses; a file without one gets LF.
-std::string_view lineEndOf(std::string_view file) {
-  const Line first = Lines(file).at(0);
-  return first.textEnd == first.end ? "\n" : file.substr(first.textEnd, first.end - first.textEnd);
-}
-
 // The name a section header line opens, up to its last "]" (so any name without a line
 // break reads back as written).
 std::optional<std::string_view> sectionHeader(std::string_view text) {
@@ -91,48 +89,94 @@ std::optional<std::string_view> sectionHeader(std::string_view text) {
   return trimBlanks(text.substr(1, close - 1));
 }
 
-// Where a key stands in the file, or where a missing one goes.
-struct Place {
-  bool sectionFound = false;
-  bool keyFound = false;
-  std::size_t valueBegin = 0;           // just after the key's "="
-  std::size_t valueEnd = 0;             // the key line's line end
-  std::size_t insertAt = 0;             // just after the section's last non-blank line
-  bool insertAfterUnendedLine = false;  // that line ends the file without a line end
+// A value as the read hands it over.
+std::string_view asRead(std::string_view raw) { return withoutQuotes(trimBlanks(raw)); }
+
+// One key a write asks for, and where it stands in the file.
+struct KeyWork {
+  std::string_view key;
+  std::string_view value;  // the last entry's for this key
+  bool found = false;
+  bool hasEquals = true;       // false: a line with the key's name alone
+  std::size_t valueBegin = 0;  // just after the key's "=", or the line's end without one
+  std::size_t valueEnd = 0;    // the key line's line end
 };
 
-Place findKey(std::string_view file, std::string_view section, std::string_view key) {
-  Place place;
-  const auto markInsert = [&place](const Line& line) {
-    place.insertAt = line.end;
-    place.insertAfterUnendedLine = line.textEnd == line.end;
-  };
+// One section a write asks for, and where its missing keys go.
+struct SectionWork {
+  std::string_view name;
+  std::vector<KeyWork> keys;
+  bool found = false;
+  std::size_t insertAt = 0;             // just after the section's last non-blank line
+  bool insertAfterUnendedLine = false;  // that line ends the file without a line end
+  std::string_view lineEnd;             // the line end of that line, or of one before it
+};
+
+// The name a line inside a section gives a key: the text before its first "=", or the whole
+// line where there is no "=". Empty for a blank line.
+std::string_view keyName(std::string_view text, std::size_t equals) {
+  return trimBlanks(equals == std::string_view::npos ? text : text.substr(0, equals));
+}
+
+// Walks the file once and marks, for every section and key asked for, the first place of its
+// name. The first section of a name counts, and the first key of a name inside it.
+void locate(std::string_view file, std::vector<SectionWork>& sections, std::string_view& lastEnd) {
   Lines lines(file);
+  SectionWork* current = nullptr;
   std::size_t next = file.starts_with(kUtf8Signature) ? kUtf8Signature.size() : 0;
   while (next < file.size()) {
     const Line line = lines.at(next);
     next = line.end;
     const std::string_view text = file.substr(line.begin, line.textEnd - line.begin);
+    const std::string_view ending = file.substr(line.textEnd, line.end - line.textEnd);
+    if (!ending.empty()) lastEnd = ending;
+    const auto markInsert = [&] {
+      current->insertAt = line.end;
+      current->insertAfterUnendedLine = ending.empty();
+      if (!ending.empty()) current->lineEnd = ending;
+    };
     if (const std::optional<std::string_view> name = sectionHeader(text)) {
-      if (place.sectionFound) break;  // only the first section of the name counts
-      if (core::equalsIgnoringCase(*name, section)) {
-        place.sectionFound = true;
-        markInsert(line);
+      current = nullptr;
+      for (SectionWork& section : sections) {
+        if (!section.found && core::equalsIgnoringCase(*name, section.name)) {
+          section.found = true;
+          current = &section;
+          if (current->lineEnd.empty()) current->lineEnd = lastEnd;
+          markInsert();
+          break;
+        }
       }
       continue;
     }
-    if (!place.sectionFound) continue;
+    if (current == nullptr) continue;
     const std::size_t equals = text.find('=');
-    if (equals != std::string_view::npos &&
-        core::equalsIgnoringCase(trimBlanks(text.substr(0, equals)), key)) {
-      place.keyFound = true;
-      place.valueBegin = line.begin + equals + 1;
-      place.valueEnd = line.textEnd;
-      return place;
+    const std::string_view name = keyName(text, equals);
+    if (name.empty() && equals == std::string_view::npos) continue;  // a blank line
+    markInsert();
+    for (KeyWork& key : current->keys) {
+      if (!key.found && core::equalsIgnoringCase(name, key.key)) {
+        key.found = true;
+        key.hasEquals = equals != std::string_view::npos;
+        key.valueBegin = key.hasEquals ? line.begin + equals + 1 : line.textEnd;
+        key.valueEnd = line.textEnd;
+        break;
+      }
     }
-    if (!trimBlanks(text).empty()) markInsert(line);
   }
-  return place;
+}
+
+// Where the one key asked for stands: its value, or nothing when it is missing or has none.
+std::optional<std::string_view> findValue(std::string_view file, std::string_view section,
+                                          std::string_view key) {
+  std::vector<SectionWork> sections(1);
+  sections.front().name = section;
+  sections.front().keys.resize(1);
+  sections.front().keys.front().key = key;
+  std::string_view lastEnd;
+  locate(file, sections, lastEnd);
+  const KeyWork& found = sections.front().keys.front();
+  if (!found.found || !found.hasEquals) return std::nullopt;
+  return file.substr(found.valueBegin, found.valueEnd - found.valueBegin);
 }
 
 // Closes its descriptor at the end of its scope without disturbing errno, which by then
@@ -164,20 +208,39 @@ class Descriptor {
   int fd_;
 };
 
-// The whole of a regular file; nothing when it cannot be read, errno telling why.
+// Why a file in the settings file's place cannot be one: errno for a folder or another
+// object that is not a regular file, 0 for a regular file.
+int notARegularFile(const struct stat& info) {
+  if (S_ISREG(info.st_mode)) return 0;
+  return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+}
+
+// The whole of a regular file of at most kProfileMaxBytes; nothing when it cannot be read,
+// errno telling why.
 std::optional<std::string> readWholeFile(const char* path, struct stat& info) {
   // Not blocking keeps a named pipe in the file's place from hanging the program.
   const Descriptor file(::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!file || ::fstat(file.get(), &info) != 0) return std::nullopt;
-  if (!S_ISREG(info.st_mode)) {
-    errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  if (const int error = notARegularFile(info)) {
+    errno = error;
     return std::nullopt;
   }
-  // One byte more than its size, so a file that has not grown is read in one call.
+  if (static_cast<std::uint64_t>(info.st_size) > kProfileMaxBytes) {
+    errno = EFBIG;
+    return std::nullopt;
+  }
+  // One byte more than its size, so a file that has not grown is read in one call; one that
+  // grows while it is read is read up to the limit and no further.
   std::string text(static_cast<std::size_t>(info.st_size) + 1, '\0');
   std::size_t used = 0;
   for (;;) {
-    if (used == text.size()) text.resize(text.size() * 2);
+    if (used == text.size()) {
+      if (used > kProfileMaxBytes) {
+        errno = EFBIG;
+        return std::nullopt;
+      }
+      text.resize(std::min<std::size_t>(text.size() * 2, kProfileMaxBytes + 1));
+    }
     const ssize_t count = ::read(file.get(), text.data() + used, text.size() - used);
     if (count == 0) break;
     if (count < 0) {
@@ -201,34 +264,118 @@ bool wouldCorrupt(std::string_view section, std::string_view key, std::string_vi
          key.find('=') != std::string_view::npos || key.front() == '[';
 }
 
-// The file's text with key=value holding, or nothing when the key holds that value already.
-std::optional<std::string> editedText(std::string_view file, std::string_view section,
-                                      std::string_view key, std::string_view value) {
-  const Place place = findKey(file, section, key);
-  const std::string_view lineEnd = lineEndOf(file);
-  std::string edited;
-  if (place.keyFound) {
-    const std::string_view old = file.substr(place.valueBegin, place.valueEnd - place.valueBegin);
-    if (old == value) return std::nullopt;
-    edited.reserve(file.size() - old.size() + value.size());
-    edited.append(file.substr(0, place.valueBegin))
-        .append(value)
-        .append(file.substr(place.valueEnd));
-    return edited;
+// The entries grouped by section and key, in the order of their first entry; a later entry
+// for a key replaces an earlier one's value.
+std::vector<SectionWork> groupEntries(std::span<const ProfileEntry> entries) {
+  std::vector<SectionWork> sections;
+  for (const ProfileEntry& entry : entries) {
+    auto section = std::ranges::find_if(sections, [&](const SectionWork& known) {
+      return core::equalsIgnoringCase(known.name, entry.section);
+    });
+    if (section == sections.end()) {
+      section = sections.emplace(sections.end());
+      section->name = entry.section;
+    }
+    auto key = std::ranges::find_if(section->keys, [&](const KeyWork& known) {
+      return core::equalsIgnoringCase(known.key, entry.key);
+    });
+    if (key == section->keys.end()) {
+      key = section->keys.emplace(section->keys.end());
+      key->key = entry.key;
+    }
+    key->value = entry.value;
   }
-  const std::size_t insertAt = place.sectionFound ? place.insertAt : file.size();
-  const bool endLineFirst = place.sectionFound
-                                ? place.insertAfterUnendedLine
-                                : !file.empty() && !holdsLineBreak(file.substr(file.size() - 1));
-  edited.reserve(file.size() + section.size() + key.size() + value.size() + 3 * lineEnd.size() + 3);
-  edited.append(file.substr(0, insertAt));
-  if (endLineFirst) edited.append(lineEnd);
-  if (!place.sectionFound) edited.append("[").append(section).append("]").append(lineEnd);
-  edited.append(key).append("=").append(value).append(lineEnd).append(file.substr(insertAt));
-  return edited;
+  return sections;
 }
 
-// The file that symbolic links starting at `path` end at; it need not exist yet.
+// One change of the old text: `text` replaces its bytes [at, end).
+struct Change {
+  std::size_t at;
+  std::size_t end;
+  std::string text;
+};
+
+// The new text in pieces: the old text's unchanged parts and the changes between them. The
+// pieces go to the file as they are, so a large file is not copied once more to be written.
+class EditedText {
+ public:
+  EditedText(std::string_view old, std::vector<Change> changes) : changes_(std::move(changes)) {
+    std::size_t copied = 0;
+    for (const Change& change : changes_) {
+      pieces_.push_back(old.substr(copied, change.at - copied));
+      pieces_.push_back(change.text);
+      copied = change.end;
+    }
+    pieces_.push_back(old.substr(copied));
+  }
+  EditedText(const EditedText&) = delete;
+  EditedText& operator=(const EditedText&) = delete;
+
+  bool writeTo(int fd) const {
+    return std::ranges::all_of(pieces_,
+                               [fd](std::string_view piece) { return writeAll(fd, piece); });
+  }
+  std::string joined() const {
+    std::string text;
+    for (const std::string_view piece : pieces_) text.append(piece);
+    return text;
+  }
+
+ private:
+  std::vector<Change> changes_;  // the pieces point into their texts
+  std::vector<std::string_view> pieces_;
+};
+
+// The file's text with every entry holding, or nothing when every key reads as asked already.
+std::unique_ptr<EditedText> editedText(std::string_view file,
+                                       std::span<const ProfileEntry> entries) {
+  std::vector<SectionWork> sections = groupEntries(entries);
+  std::string_view lastEnd;
+  locate(file, sections, lastEnd);
+  if (lastEnd.empty()) lastEnd = "\n";
+
+  // Changes at one place keep their order.
+  std::vector<Change> changes;
+  const auto keyLines = [](const SectionWork& section, std::string_view lineEnd) {
+    std::string text;
+    for (const KeyWork& key : section.keys) {
+      if (!key.found) text.append(key.key).append("=").append(key.value).append(lineEnd);
+    }
+    return text;
+  };
+  std::string newSections;
+  for (const SectionWork& section : sections) {
+    for (const KeyWork& key : section.keys) {
+      if (!key.found) continue;
+      const std::string_view old = file.substr(key.valueBegin, key.valueEnd - key.valueBegin);
+      if (key.hasEquals && asRead(old) == asRead(key.value)) continue;
+      changes.push_back(
+          {key.valueBegin, key.valueEnd, (key.hasEquals ? "" : "=") + std::string(key.value)});
+    }
+    if (section.found) {
+      const std::string_view lineEnd = section.lineEnd.empty() ? lastEnd : section.lineEnd;
+      std::string added = keyLines(section, lineEnd);
+      if (added.empty()) continue;
+      if (section.insertAfterUnendedLine) added.insert(0, lineEnd);
+      changes.push_back({section.insertAt, section.insertAt, std::move(added)});
+    } else {
+      newSections.append("[").append(section.name).append("]").append(lastEnd);
+      newSections.append(keyLines(section, lastEnd));
+    }
+  }
+  if (!newSections.empty()) {
+    if (!file.empty() && !holdsLineBreak(file.substr(file.size() - 1))) {
+      newSections.insert(0, lastEnd);
+    }
+    changes.push_back({file.size(), file.size(), std::move(newSections)});
+  }
+  if (changes.empty()) return nullptr;
+  std::ranges::stable_sort(changes, {}, &Change::at);
+  return std::make_unique<EditedText>(file, std::move(changes));
+}
+
+// The file that symbolic links starting at `path` end at; it need not exist yet, and where it
+// exists it is a regular file.
 std::optional<std::string> linkTarget(std::string path) {
   for (int hop = 0; hop <= kMaxLinkHops; ++hop) {
     struct stat info {};
@@ -236,11 +383,13 @@ std::optional<std::string> linkTarget(std::string path) {
       if (errno == ENOENT) return path;
       return std::nullopt;
     }
-    if (S_ISDIR(info.st_mode)) {
-      errno = EISDIR;
-      return std::nullopt;
+    if (!S_ISLNK(info.st_mode)) {
+      if (const int error = notARegularFile(info)) {
+        errno = error;
+        return std::nullopt;
+      }
+      return path;
     }
-    if (!S_ISLNK(info.st_mode)) return path;
     std::string link(static_cast<std::size_t>(info.st_size) + 1, '\0');
     ssize_t length = 0;
     while ((length = ::readlink(path.c_str(), link.data(), link.size())) >=
@@ -265,14 +414,21 @@ std::optional<std::string> linkTarget(std::string path) {
 class WriterLock {
  public:
   bool acquire(const std::string& target) {
+    // Neither a link nor a named pipe planted in the lock file's place is followed or waited on.
     lockFile_ = ::open((target + std::string(kProfileLockSuffix)).c_str(),
-                       O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+                       O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (!lockFile_) {
       if (errno != EACCES && errno != EPERM && errno != EROFS) return false;
       // Where no lock file can be made, no temporary file can be either: every writer writes
       // in place, and a lock on the target itself holds.
-      lockFile_ = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      lockFile_ = ::open(target.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
       if (!lockFile_) return true;  // nothing to lock; the write itself fails and says why
+    }
+    struct stat info {};
+    if (::fstat(lockFile_.get(), &info) != 0) return false;
+    if (!S_ISREG(info.st_mode)) {
+      errno = ENOLCK;
+      return false;
     }
     // A copy of the program that hangs while holding the lock must not hang this one.
     const auto deadline =
@@ -292,10 +448,82 @@ class WriterLock {
   Descriptor lockFile_;
 };
 
-bool writeInPlace(const std::string& target, std::string_view text) {
-  Descriptor file(::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
-  return file && writeAll(file.get(), text) &&
-         ::ftruncate(file.get(), static_cast<off_t>(text.size())) == 0 && file.close();
+// Writes all of `bytes` at `offset`; false with errno set when a write fails.
+bool writeAllAt(int fd, std::string_view bytes, std::size_t offset) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(offset));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+    offset += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Turns the file's `old` text into `text` where it stands; 0, or the errno of the failure.
+// A longer text first writes its part past the old end, which takes the space it needs; when
+// that fails the file is cut back to its old size, untouched. Only then are the bytes from
+// the first change on overwritten, in space the file has already.
+int rewriteInPlace(int fd, std::string_view old, std::string_view text) {
+  const std::size_t kept =
+      static_cast<std::size_t>(std::ranges::mismatch(old, text).in1 - old.begin());
+  if (text.size() > old.size() && !writeAllAt(fd, text.substr(old.size()), old.size())) {
+    const int error = errno;
+    return ::ftruncate(fd, static_cast<off_t>(old.size())) == 0 ? error : errno;
+  }
+  const std::size_t overlap = std::min(old.size(), text.size());
+  if (kept < overlap && !writeAllAt(fd, text.substr(kept, overlap - kept), kept)) return errno;
+  if (text.size() < old.size() && ::ftruncate(fd, static_cast<off_t>(text.size())) != 0) {
+    return errno;
+  }
+  return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// The in-place rewrite runs in a child of its own session, so that neither a kill of the
+// program nor a signal to its process group stops it half way: the kernel may end a killed
+// process's write part way, and an in-place write has no old file to fall back on. The child
+// calls nothing but the system, as a child of a process with threads must.
+bool writeInPlace(const std::string& target, std::string_view old, const EditedText& edited) {
+  const std::string text = edited.joined();
+  Descriptor file(
+      ::open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+  if (!file) return false;
+  struct stat info {};
+  if (::fstat(file.get(), &info) != 0) return false;
+  if (const int error = notARegularFile(info)) {
+    errno = error;
+    return false;
+  }
+  // Under the lock only an editor that takes no lock can have changed the file since it was
+  // read; its change is not overwritten blindly.
+  if (static_cast<std::size_t>(info.st_size) != old.size()) {
+    errno = EBUSY;
+    return false;
+  }
+  const pid_t child = ::fork();
+  if (child < 0) {  // no process to spare: the rewrite runs here
+    const int error = rewriteInPlace(file.get(), old, text);
+    errno = error;
+    return error == 0 && file.close();
+  }
+  if (child == 0) {
+    ::setsid();
+    // A file-size limit must fail the write, which then puts the old size back.
+    ::signal(SIGXFSZ, SIG_IGN);
+    _exit(rewriteInPlace(file.get(), old, text));
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return false;
+  }
+  if (!WIFEXITED(status)) {
+    errno = EIO;
+    return false;
+  }
+  errno = WEXITSTATUS(status);
+  return errno == 0 && file.close();
 }
 
 // Gives the file the target's owner and group where the system allows: only the superuser
@@ -308,31 +536,66 @@ bool takeOwner(int fd, const struct stat& target) {
 
 bool cannotReplaceHere(int error) { return error == EACCES || error == EPERM; }
 
+// Flushes the folder that holds `path`, so that a rename into it survives a crash. Where the
+// system cannot flush a folder the rename stands all the same.
+void flushFolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  const Descriptor handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (handle) ::fsync(handle.get());
+}
+
 // Puts `text` in the target's place through a temporary file beside it. `existing` is the
-// target's status, null when it does not exist yet.
-bool replaceFile(const std::string& target, const struct stat* existing, std::string_view text) {
+// target's status and `old` its text; `existing` is null when it does not exist yet.
+bool replaceFile(const std::string& target, const struct stat* existing, std::string_view old,
+                 const EditedText& text) {
   // A file made read-only stays unwritten, although its folder would let us replace it.
   if (existing != nullptr && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
     return false;
   }
   const std::string temp = target + std::string(kProfileTempSuffix);
   // Private until it carries the target's bits; a new file gets the usual ones.
-  Descriptor file(
-      ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, existing ? 0600 : 0666));
+  Descriptor file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                         existing ? 0600 : 0666));
   // EEXIST: a leftover the lock let us try to remove, in a folder that would not let us.
-  if (!file) return (cannotReplaceHere(errno) || errno == EEXIST) && writeInPlace(target, text);
+  if (!file) {
+    return (cannotReplaceHere(errno) || errno == EEXIST) && writeInPlace(target, old, text);
+  }
   // Changing the owner may clear the set-id bits, so the bits come after it.
   if (existing != nullptr) takeOwner(file.get(), *existing);
   const bool written =
       (existing == nullptr || ::fchmod(file.get(), existing->st_mode & 07777) == 0) &&
-      writeAll(file.get(), text) && file.close();
-  if (written && ::rename(temp.c_str(), target.c_str()) == 0) return true;
+      text.writeTo(file.get()) && ::fsync(file.get()) == 0 && file.close();
+  if (written && ::rename(temp.c_str(), target.c_str()) == 0) {
+    flushFolderOf(target);
+    return true;
+  }
   const int error = errno;
   ::unlink(temp.c_str());
   // A folder that lets us make files but not replace this one (sticky, owned by another).
-  if (written && cannotReplaceHere(error)) return writeInPlace(target, text);
+  if (written && cannotReplaceHere(error)) return writeInPlace(target, old, text);
   errno = error;
   return false;
+}
+
+// Applies the entries to the file with one replacement; 0, or the errno of the failure.
+int writeEntries(const char* file, std::span<const ProfileEntry> entries) {
+  if (*file == '\0') return ENOENT;
+  const std::optional<std::string> target = linkTarget(file);
+  if (!target) return errno;
+  WriterLock lock;
+  if (!lock.acquire(*target)) return errno;
+  // Holding the lock, no writer is busy: a temporary file now is a killed writer's leftover.
+  ::unlink((*target + std::string(kProfileTempSuffix)).c_str());
+
+  struct stat info {};
+  const std::optional<std::string> old = readWholeFile(target->c_str(), info);
+  if (!old && errno != ENOENT) return errno;
+  const std::string_view oldText = old ? std::string_view(*old) : std::string_view{};
+  const std::unique_ptr<EditedText> edited = editedText(oldText, entries);
+  if (!edited) return 0;
+  return replaceFile(*target, old ? &info : nullptr, oldText, *edited) ? 0 : errno;
 }
 
 }  // namespace
@@ -351,16 +614,35 @@ unsigned long GetPrivateProfileStringA(const char* section, const char* key,
   const std::optional<std::string> text =
       file != nullptr ? readWholeFile(file, info) : std::nullopt;
   if (text) {
-    const Place place = findKey(*text, trimBlanks(section), trimBlanks(key));
-    if (place.keyFound) {
-      const std::string_view raw{text->data() + place.valueBegin,
-                                 place.valueEnd - place.valueBegin};
-      result = withoutQuotes(trimBlanks(raw));
+    if (const std::optional<std::string_view> raw =
+            findValue(*text, trimBlanks(section), trimBlanks(key))) {
+      result = asRead(*raw);
     }
   }
   const std::size_t count = result.copy(buffer, std::min<std::size_t>(result.size(), size - 1));
   buffer[count] = '\0';
   return count;
+}
+
+std::vector<int> WritePrivateProfileStrings(const char* file,
+                                            std::span<const ProfileEntry> entries) {
+  std::vector<int> errors(entries.size(), 0);
+  std::vector<ProfileEntry> accepted;
+  std::vector<std::size_t> acceptedIndex;
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const ProfileEntry& entry = entries[index];
+    const std::string_view key = trimBlanks(entry.key);
+    if (wouldCorrupt(entry.section, key, entry.value)) {
+      errors[index] = EINVAL;
+      continue;
+    }
+    accepted.push_back({trimBlanks(entry.section), key, entry.value});
+    acceptedIndex.push_back(index);
+  }
+  if (accepted.empty()) return errors;
+  const int error = file == nullptr ? EINVAL : writeEntries(file, accepted);
+  for (const std::size_t index : acceptedIndex) errors[index] = error;
+  return errors;
 }
 
 int WritePrivateProfileStringA(const char* section, const char* key, const char* value,
@@ -369,30 +651,11 @@ int WritePrivateProfileStringA(const char* section, const char* key, const char*
     errno = EINVAL;
     return 0;
   }
-  if (*file == '\0') {
-    errno = ENOENT;
-    return 0;
-  }
-  const std::string_view sectionName = trimBlanks(section);
-  const std::string_view keyName = trimBlanks(key);
-  if (wouldCorrupt(section, keyName, value)) {
-    errno = EINVAL;
-    return 0;
-  }
-  const std::optional<std::string> target = linkTarget(file);
-  if (!target) return 0;
-  WriterLock lock;
-  if (!lock.acquire(*target)) return 0;
-  // Holding the lock, no writer is busy: a temporary file now is a killed writer's leftover.
-  ::unlink((*target + std::string(kProfileTempSuffix)).c_str());
-
-  struct stat info {};
-  const std::optional<std::string> old = readWholeFile(target->c_str(), info);
-  if (!old && errno != ENOENT) return 0;
-  const std::optional<std::string> edited =
-      editedText(old ? *old : std::string_view{}, sectionName, keyName, value);
-  if (!edited) return 1;
-  return replaceFile(*target, old ? &info : nullptr, *edited) ? 1 : 0;
+  const ProfileEntry entry{section, key, value};
+  const int error = WritePrivateProfileStrings(file, {&entry, 1}).front();
+  if (error == 0) return 1;
+  errno = error;
+  return 0;
 }
 
 }  // namespace kestro::platform

@@ -1,9 +1,9 @@
 #include "settings/settings.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/numbers.h"
 #include "platform/profile.h"
@@ -126,19 +126,24 @@ SaveOutcome saveUserSettings(const OptionSet& options, Remembered& remembered,
   for (std::size_t i = 0; i < kKeyCount; ++i) {
     takeFromControl(options, *kKeyTable[i].option, remembered.values[i]);
   }
-  SaveOutcome outcome;
+  std::vector<std::string> texts;
   for (std::size_t i = 0; i < kKeyCount; ++i) {
-    const KeyRow& row = kKeyTable[i];
     const std::string& value = remembered.values[i];
-    // A value that holds no number (a key edited by hand) is written as it stands.
-    const std::string text = row.option->kind == OptionKind::Exe
-                                 ? value
-                                 : core::numberTextForm(value, separator).value_or(value);
-    errno = 0;
-    const int written = platform::WritePrivateProfileStringA(
-        std::string(kUserProfile[row.section]).c_str(), std::string(row.key).c_str(), text.c_str(),
-        iniPath.c_str());
-    if (written == 0 && outcome.saved) outcome = {false, errno};
+    // What no control feeds goes back as it was loaded, and a value that holds no number (a
+    // key edited by hand) is written as it stands.
+    const OptionKind kind = kKeyTable[i].option->kind;
+    texts.push_back(kind == OptionKind::Exe || kind == OptionKind::CarriedOver
+                        ? value
+                        : core::numberTextForm(value, separator).value_or(value));
+  }
+  // One write for every key: the file holds all of this save or none of it.
+  std::vector<platform::ProfileEntry> entries;
+  for (std::size_t i = 0; i < kKeyCount; ++i) {
+    entries.push_back({kUserProfile[kKeyTable[i].section], kKeyTable[i].key, texts[i]});
+  }
+  SaveOutcome outcome;
+  for (const int error : platform::WritePrivateProfileStrings(iniPath.c_str(), entries)) {
+    if (error != 0 && outcome.saved) outcome = {false, error};
   }
   return outcome;
 }

@@ -7,6 +7,7 @@
 #include "core/options.h"
 #include "core/text.h"
 #include "launch/run.h"
+#include "settings/inifile.h"
 #include "settings/settings.h"
 
 namespace kestro::ui {
@@ -48,8 +49,12 @@ void MainForm::onActivated() {
   core::resetSteppedValues(options_, environment_.decimalSeparator);
   if (environment_.trayExists) window_.showTrayIcon();
   MameFile_.setPattern("*.exe");
+  const bool firstActivation = IniPath_.empty();
   // Joined as text, as the settings file has always been found: the folder, then the name.
   IniPath_ = environment_.programFolder + "/kestro.ini";
+  // A file that cannot be a settings file is named once, at start-up, not at every return.
+  const auto problem = firstActivation ? settings::settingsFileProblem(IniPath_) : std::nullopt;
+  if (problem) window_.showMessage({.prompt = *problem, .title = "Kestro"});
   LoadUserSettings();
 }
 

@@ -3,9 +3,14 @@
 // race each other, or meet links, leftovers and permission bits. Writers are real processes.
 #include "platform/profile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,10 +19,13 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "core/text.h"
 #include "support/tempfolder.h"
 
 namespace kestro::platform {
@@ -61,9 +69,12 @@ const ReadCase kReadCases[] = {
     {"[S]\nk=1\nK=2\n", "1"},
     {"[S]\nj=1\n[S]\nk=2\n", "d"},
     {"[S]\nk = a=b ; note\n", "a=b ; note"},
-    // "key=" is the empty text, not the default; a line without "=" is no key.
+    // "key=" is the empty text, not the default; a line without "=" is a key without a value,
+    // which reads as missing and hides a later line of its key.
     {"[S]\nk=\n", ""},
     {"[S]\nk\n", "d"},
+    {"[S]\n K \nk=v\n", "d"},
+    {"[S]\nkey\nk=v\n", "v"},
     {"k=1\n[S]\n[T]\nk=2\n", "d"},
     // One pair of matching quotes goes.
     {"[S]\nk=\"a b\"\n", "a b"},
@@ -142,6 +153,215 @@ TEST_F(Profile, AWriteChangesOnlyItsValueOrAddsOneLine) {
   EXPECT_TRUE(write("usersettingsvid", "DEPTH", "8"));
   EXPECT_EQ(readFile(file), kUserFile);
   EXPECT_EQ(fs::last_write_time(file), longAgo);
+}
+
+struct EditCase {
+  std::string before;
+  const char* section;
+  const char* key;
+  const char* value;
+  std::string after;  // the same as before: the file is not even rewritten
+};
+
+const EditCase kEditCases[] = {
+    // A value that reads back as the key reads already keeps its line: quotes, blanks.
+    {"[V]\nvgafreq=\"3\"\n", "V", "vgafreq", " 3", "[V]\nvgafreq=\"3\"\n"},
+    {"[V]\nk = 'a b' \n", "v", "K", "a b", "[V]\nk = 'a b' \n"},
+    {"[V]\nk=\" 3\"\n", "V", "k", " 3", "[V]\nk= 3\n"},
+    // A key line without "=" is the key: it takes the value and reads it from then on.
+    {"[S]\nk\nk=v\n", "S", "k", "1", "[S]\nk=1\nk=v\n"},
+    {"[S]\n K \n", "S", "k", "", "[S]\n K =\n"},
+    // An added line ends like the line it follows, so no blank line after it merges into it.
+    {"[A]\rx=1\n\n[B]\n", "A", "k", "v", "[A]\rx=1\nk=v\n\n[B]\n"},
+    {"[A]\r\nx=1\n\n[B]\r\n", "B", "k", "v", "[A]\r\nx=1\n\n[B]\r\nk=v\r\n"},
+    {"[A]\rx=1", "A", "k", "v", "[A]\rx=1\rk=v\r"},
+    // A new section ends its lines like the file's last line.
+    {"[A]\r\nx=1\n", "B", "k", "v", "[A]\r\nx=1\n[B]\nk=v\n"},
+};
+
+TEST_F(Profile, AWriteKeepsWhatReadsTheSameAndEndsNewLinesLikeItsSection) {
+  for (const EditCase& edit : kEditCases) {
+    SCOPED_TRACE(edit.before);
+    writeFile(file, edit.before);
+    const fs::file_time_type longAgo = fs::last_write_time(file) - std::chrono::hours(24);
+    fs::last_write_time(file, longAgo);
+    EXPECT_TRUE(write(edit.section, edit.key, edit.value));
+    EXPECT_EQ(readFile(file), edit.after);
+    EXPECT_EQ(fs::last_write_time(file) == longAgo, edit.before == edit.after);
+    EXPECT_EQ(value(edit.section, edit.key), core::trimBlanks(edit.value));
+  }
+}
+
+TEST_F(Profile, ABatchIsOneReplacementAndARefusedEntryStopsNoOther) {
+  writeFile(file, "[A]\nk=0\n[B]\nj=0\n");
+  fs::create_hard_link(file, folder.path() / "before");  // a replaced file leaves this one
+  const ProfileEntry entries[] = {
+      {"A", "k", "1"}, {"A", "bad", "1\n[C]"}, {"C", "n", "2"},
+      {"b", "J", "3"}, {"A", "K", "4"},  // the later entry for a key wins
+  };
+  EXPECT_EQ(WritePrivateProfileStrings(file.c_str(), entries),
+            (std::vector<int>{0, EINVAL, 0, 0, 0}));
+  EXPECT_EQ(readFile(file), "[A]\nk=4\n[B]\nj=3\n[C]\nn=2\n");
+  EXPECT_EQ(readFile(folder.path() / "before"), "[A]\nk=0\n[B]\nj=0\n");
+  EXPECT_FALSE(fs::exists(file + std::string(kProfileTempSuffix)));
+}
+
+// Runs `body` in a child process that must end within ten seconds, so a call that blocks
+// fails the test instead of hanging it; the child's exit code is the result.
+int inChild(const std::function<int()>& body, uid_t user = 0) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::alarm(10);
+    if (user != 0 && (::setgid(user) != 0 || ::setuid(user) != 0)) _exit(125);
+    _exit(body());
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST_F(Profile, AFileOverTheSizeLimitIsNeitherReadNorOverwritten) {
+  const std::string small = "[S]\nk=v\n";
+  const struct {
+    std::uint64_t size;  // zeros after `small`, up to this size
+    bool usable;
+  } cases[] = {
+      {kProfileMaxBytes, true}, {kProfileMaxBytes + 1, false}, {std::uint64_t{1} << 40, false}};
+  for (const auto& sized : cases) {
+    SCOPED_TRACE(sized.size);
+    writeFile(file, small);
+    fs::resize_file(file, sized.size);  // sparse: no disk space taken
+    EXPECT_EQ(value("S", "k"), sized.usable ? "v" : "");
+    errno = 0;
+    EXPECT_EQ(write("S", "k", "w"), sized.usable);
+    if (!sized.usable) {
+      EXPECT_EQ(errno, EFBIG);
+    }
+    EXPECT_EQ(fs::file_size(file), sized.size);
+  }
+}
+
+TEST_F(Profile, APipeSocketOrDeviceAsTheFileOrItsLockNeverBlocks) {
+  const std::string lock = file + std::string(kProfileLockSuffix);
+  const std::function<void(const std::string&)> objects[] = {
+      [](const std::string& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0666), 0); },
+      [](const std::string& path) {
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        path.copy(address.sun_path, sizeof address.sun_path - 1);
+        ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(listener);
+      },
+      [](const std::string& path) { fs::create_symlink("/dev/zero", path); },
+  };
+  for (const bool asLock : {false, true}) {
+    for (const auto& make : objects) {
+      fs::remove(file);
+      fs::remove(lock);
+      if (asLock) writeFile(file, "[S]\nk=v\n");
+      make(asLock ? lock : file);
+      SCOPED_TRACE(fs::status(asLock ? lock : file).type() == fs::file_type::fifo ? "fifo"
+                                                                                  : "other");
+      EXPECT_EQ(inChild([&] { return value("S", "k") == (asLock ? "v" : "") ? 0 : 1; }), 0);
+      EXPECT_EQ(inChild([&] { return write("S", "k", "w") ? 1 : 0; }), 0) << "a write went through";
+      if (asLock) {
+        EXPECT_EQ(readFile(file), "[S]\nk=v\n");
+      }
+    }
+  }
+  EXPECT_FALSE(fs::exists("/dev/zero.lock"));
+}
+
+// Writers that may not make files in the settings file's folder but may write the file
+// rewrite it in place. As root, a user without rights writes; otherwise the folder is made
+// read-only for ourselves.
+class InPlace : public Profile {
+ protected:
+  void SetUp() override {
+    writeFile(file, "");
+    if (::geteuid() == 0) {
+      writer = 65534;  // nobody; the folder stays root's
+      ASSERT_EQ(::chown(file.c_str(), writer, writer), 0);
+    }
+    ASSERT_EQ(::chmod(folder.path().c_str(), writer != 0 ? 0755 : 0555), 0);
+  }
+  void TearDown() override { ::chmod(folder.path().c_str(), 0700); }
+
+  // Writes as the writer; the file's text must come out as `expected`.
+  void writeInPlace(const std::string& section, const std::string& key, const std::string& text,
+                    const std::string& expected) {
+    EXPECT_EQ(inChild([&] { return write(section, key, text) ? 0 : errno; }, writer), 0);
+    EXPECT_EQ(readFile(file), expected);
+  }
+  bool becomeWriter() const {
+    return writer == 0 || (::setgid(writer) == 0 && ::setuid(writer) == 0);
+  }
+
+  uid_t writer = 0;  // 0: ourselves
+};
+
+TEST_F(InPlace, TheFileChangesAsAReplacedOneWouldAndNoFileIsMadeBesideIt) {
+  writeFile(file, "[A]\nk=1\n[B]\nj=2\n");
+  writeInPlace("A", "k", "100", "[A]\nk=100\n[B]\nj=2\n");
+  writeInPlace("A", "k", "", "[A]\nk=\n[B]\nj=2\n");
+  writeInPlace("B", "j", "3", "[A]\nk=\n[B]\nj=3\n");
+  writeInPlace("A", "n", "4", "[A]\nk=\nn=4\n[B]\nj=3\n");
+  writeInPlace("C", "m", "5", "[A]\nk=\nn=4\n[B]\nj=3\n[C]\nm=5\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
+}
+
+TEST_F(InPlace, AWriteThatRunsOutOfSpaceLeavesTheFileAsItWas) {
+  const std::string old = "[A]\nk=1\n[B]\n" + std::string(10000, ';') + "\n";
+  writeFile(file, old);
+  // A file-size limit fails a write part way, as a full disk does.
+  const int error = inChild(
+      [&] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{old.size() + 100, old.size() + 100};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        return write("A", "k", std::string(1000, '2')) ? 0 : errno;
+      },
+      writer);
+  EXPECT_EQ(error, EFBIG);
+  EXPECT_TRUE(readFile(file) == old) << "the file changed";
+}
+
+TEST_F(InPlace, AWriterKilledMidWriteLeavesTheOldFileOrTheNew) {
+  // Every write moves megabytes, so kills land inside writes.
+  const std::string tail = "[B]\n" + std::string(8 << 20, ';') + "\n";
+  const std::string shortText = "[A]\nk=1\n" + tail;
+  const std::string longText = "[A]\nk=" + std::string(5000, '2') + "\n" + tail;
+  std::mt19937 random(8);
+  for (int kill = 0; kill < 12; ++kill) {
+    writeFile(file, shortText);
+    int started[2];
+    ASSERT_EQ(::pipe(started), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (!becomeWriter()) _exit(125);
+      for (int round = 0;; ++round) {
+        if (!write("A", "k", round % 2 ? "1" : std::string(5000, '2'))) _exit(1);
+        if (round == 0 && ::write(started[1], "!", 1) != 1) _exit(2);
+      }
+    }
+    ::close(started[1]);
+    char signal = 0;
+    ASSERT_EQ(::read(started[0], &signal, 1), 1) << "the writer failed before its first write";
+    ::close(started[0]);
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 30000)(random));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "a write failed";
+    // Writers lock the file itself here; taking the lock waits for a rewrite under way.
+    const int handle = ::open(file.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(handle, LOCK_EX), 0);
+    const std::string text = readFile(file);
+    ::close(handle);
+    ASSERT_TRUE(text == shortText || text == longText)
+        << "torn at byte " << std::ranges::mismatch(text, shortText).in1 - text.begin();
+  }
 }
 
 // A save's 34 keys in its four sections, in its order.
