@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Kestro's start against an empty Qt 6 window of the same size and caption, under Xvfb with
 # a system tray: each program is started RUNS times, alternating, and timed from its exec to
-# the mapping of its window; the peak memory is read once its start has settled. Prints the
-# medians of both and their ratios.
+# the mapping of its window, with the processor time it used until then; the peak memory is
+# read once its start has settled. Prints the medians and their ratios.
 #
 #   bench/startup.sh [BUILD_FOLDER]      (default: build; run `make build` first)
 #   RUNS=20 SETTLE_MS=300 KESTRO=BUILD_FOLDER/kestro   (the defaults)
@@ -64,11 +64,15 @@ kestro_ms=$(median "$work/kestro" 1)
 empty_ms=$(median "$work/empty" 1)
 kestro_kib=$(median "$work/kestro" 2)
 empty_kib=$(median "$work/empty" 2)
-awk -v runs="$runs" -v km="$kestro_ms" -v em="$empty_ms" -v kk="$kestro_kib" -v ek="$empty_kib" '
+kestro_cpu=$(median "$work/kestro" 3)
+empty_cpu=$(median "$work/empty" 3)
+awk -v runs="$runs" -v km="$kestro_ms" -v em="$empty_ms" -v kk="$kestro_kib" -v ek="$empty_kib" \
+  -v kc="$kestro_cpu" -v ec="$empty_cpu" '
   BEGIN {
     printf "Start to first window, median of %d runs each:\n", runs
-    printf "  Kestro        %7.1f ms  %6.1f MiB peak\n", km, kk / 1024
-    printf "  empty window  %7.1f ms  %6.1f MiB peak\n", em, ek / 1024
-    printf "  ratio         %7.2f     %+6.1f MiB\n", km / em, (kk - ek) / 1024
+    printf "                to window    peak memory   processor time to window\n"
+    printf "  Kestro        %7.1f ms  %6.1f MiB      %6.1f ms\n", km, kk / 1024, kc
+    printf "  empty window  %7.1f ms  %6.1f MiB      %6.1f ms\n", em, ek / 1024, ec
+    printf "  ratio         %7.2f     %+6.1f MiB      %6.2f\n", km / em, (kk - ek) / 1024, kc / ec
   }'
 echo "  (load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg))"
