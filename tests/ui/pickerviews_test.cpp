@@ -27,7 +27,7 @@ class CountingStyle : public QProxyStyle {
   mutable std::map<StandardPixmap, int> asked;
 };
 
-class PickerIcons : public WindowTest {
+class PickerViews : public WindowTest {
  protected:
   void SetUp() override {
     fs::create_directories(folder.path() / "MAME" / "ROMS" / "pacman");
@@ -65,7 +65,7 @@ class PickerIcons : public WindowTest {
   CountingStyle* style = new CountingStyle;  // the application takes it
 };
 
-TEST_F(PickerIcons, EachStandardIconIsAskedForOnceAndDrawn) {
+TEST_F(PickerViews, EachStandardIconIsAskedForOnceAndDrawn) {
   for (const char* tab : {"RomDir", "MameDir"}) {
     showTabOf(tab);
     window->grab();
@@ -87,7 +87,7 @@ TEST_F(PickerIcons, EachStandardIconIsAskedForOnceAndDrawn) {
   }
 }
 
-TEST_F(PickerIcons, ANewStyleIsAskedAgain) {
+TEST_F(PickerViews, ANewStyleIsAskedAgain) {
   window->grab();
   auto* next = new CountingStyle;
   QApplication::setStyle(next);  // the first one is deleted here
