@@ -8,7 +8,7 @@
 
 #include "core/optionset.h"
 #include "core/stepped.h"
-#include "launch/pickers.h"
+#include "launch/pickers/pickers.h"
 #include "platform/messagebox.h"
 #include "platform/starter.h"
 #include "settings/settings.h"

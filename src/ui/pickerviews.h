@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QListWidget>
 
-#include "launch/notifier.h"
-#include "launch/pickers.h"
+#include "launch/pickers/notifier.h"
+#include "launch/pickers/pickers.h"
 
 class QKeyEvent;
 

@@ -1,6 +1,6 @@
 // The drive, folder and file lists on real folders: what each lists, which changes it
 // reports, and folders that are gone.
-#include "launch/pickers.h"
+#include "launch/pickers/pickers.h"
 
 #include <gtest/gtest.h>
 

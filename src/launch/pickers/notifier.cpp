@@ -1,4 +1,4 @@
-#include "launch/notifier.h"
+#include "launch/pickers/notifier.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "launch/notifier.h"
+#include "launch/pickers/notifier.h"
 
 namespace kestro::launch {
 

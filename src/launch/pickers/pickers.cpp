@@ -1,4 +1,4 @@
-#include "launch/pickers.h"
+#include "launch/pickers/pickers.h"
 
 #include <algorithm>
 #include <filesystem>

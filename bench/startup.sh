@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Kestro's start against an empty Qt 6 window of the same size and caption, under Xvfb with
+# a system tray: each program is started RUNS times, alternating, and timed from its exec to
+# the mapping of its window, with the processor time it used until then; the peak memory is
+# read once its start has settled. Prints the medians and their ratios.
+#
+#   bench/startup.sh [BUILD_FOLDER]      (default: build; run `make build` first)
+#   RUNS=20 SETTLE_MS=300 KESTRO=BUILD_FOLDER/kestro   (the defaults)
+set -euo pipefail
+
+build=${1:-build}
+runs=${RUNS:-20}
+settle_ms=${SETTLE_MS:-300}
+caption="Kestro 9x"
+probe=$build/bench/kestro_startprobe
+kestro=${KESTRO:-$build/kestro}  # another build of Kestro may be compared
+empty=$build/bench/kestro_emptywindow
+for program in "$probe" "$kestro" "$empty" /usr/bin/Xvfb /usr/bin/trayer; do
+  [[ -x $program ]] || { echo "missing: $program (tools/setup-deps, then make build)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own, and a tray on it so Kestro finds one as on a desktop.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
+[[ -s $work/display ]] || { echo "Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+trayer --edge top --align right --widthtype pixel --width 120 --heighttype pixel --height 24 \
+  >"$work/trayer.log" 2>&1 &
+pids+=($!)
+"$probe" --wait-for-tray || { echo "the tray did not start" >&2; exit 1; }
+
+# The programs see the desktop as a user's would: the X platform, a home of their own.
+unset QT_QPA_PLATFORM
+export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+
+# One start of each first, unmeasured, so both find the same warm file cache.
+"$probe" "$caption" 0 "$kestro" >/dev/null
+"$probe" "$caption" 0 "$empty" >/dev/null
+: >"$work/kestro"
+: >"$work/empty"
+for _ in $(seq "$runs"); do
+  "$probe" "$caption" "$settle_ms" "$kestro" >>"$work/kestro"
+  "$probe" "$caption" "$settle_ms" "$empty" >>"$work/empty"
+done
+
+# The median of one column of a file of numbers.
+median() {
+  sort -g -k"$2","$2" "$1" | awk -v column="$2" '{ v[NR] = $column }
+    END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+kestro_ms=$(median "$work/kestro" 1)
+empty_ms=$(median "$work/empty" 1)
+kestro_kib=$(median "$work/kestro" 2)
+empty_kib=$(median "$work/empty" 2)
+kestro_cpu=$(median "$work/kestro" 3)
+empty_cpu=$(median "$work/empty" 3)
+awk -v runs="$runs" -v km="$kestro_ms" -v em="$empty_ms" -v kk="$kestro_kib" -v ek="$empty_kib" \
+  -v kc="$kestro_cpu" -v ec="$empty_cpu" '
+  BEGIN {
+    printf "Start to first window, median of %d runs each:\n", runs
+    printf "                to window    peak memory   processor time to window\n"
+    printf "  Kestro        %7.1f ms  %6.1f MiB      %6.1f ms\n", km, kk / 1024, kc
+    printf "  empty window  %7.1f ms  %6.1f MiB      %6.1f ms\n", em, ek / 1024, ec
+    printf "  ratio         %7.2f     %+6.1f MiB      %6.2f\n", km / em, (kk - ek) / 1024, kc / ec
+  }'
+echo "  (load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg))"
