@@ -26,7 +26,7 @@ test: build sanitize
 # no window (the window's tests need Qt built with them to be worth it).
 sanitize: deps
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DKESTRO_SANITIZE=address,undefined \
-	  -DKESTRO_BUILD_WINDOW_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF
+	  -DKESTRO_BUILD_WINDOW_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target kestro_all_tests
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 

@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "core/controls.h"
+#include "core/optionset.h"
 #include "platform/profile.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"
@@ -50,8 +50,9 @@ std::string withValue(std::string text, std::string_view section, std::string_vi
 TEST_F(SettingsFile, WhatNoControlChangedComesBackFromASaveByteForByte) {
   writeFile(file, readFile(KESTRO_SHIPPED_INI));
   OptionSet first;  // every key holds a value, so no load falls back to a default
-  loadDefaultSettings(first, file, '.');
-  ASSERT_TRUE(saveUserSettings(first, file, '.').saved);
+  Remembered firstRemembered;
+  loadDefaultSettings(first, firstRemembered, file, '.');
+  ASSERT_TRUE(saveUserSettings(first, firstRemembered, file, '.').saved);
   // Edited by hand: a quoted value of a key no control feeds, values longer than a first read
   // takes, blanks around a value a control feeds.
   std::string edited = withValue(readFile(file), "[UserSettingsVid]", "vgafreq", "\"3\"");
@@ -60,9 +61,10 @@ TEST_F(SettingsFile, WhatNoControlChangedComesBackFromASaveByteForByte) {
   edited = withValue(edited, "[EXE]", "exe", std::string(260, 'M') + ".EXE");
   writeFile(file, edited);
   OptionSet options;
-  loadUserSettings(options, file, '.');
+  Remembered remembered;
+  loadUserSettings(options, remembered, file, '.');
   EXPECT_TRUE(options.vidvesa2);
-  ASSERT_TRUE(saveUserSettings(options, file, '.').saved);
+  ASSERT_TRUE(saveUserSettings(options, remembered, file, '.').saved);
   EXPECT_EQ(readFile(file), edited);
 }
 
@@ -72,13 +74,14 @@ TEST_F(SettingsFile, ASaverKilledAnywhereLeavesOneWholeSave) {
   for (int line = 0; line < 20000; ++line) padding += "; the packager's notes, kept\n";
   writeFile(file, readFile(KESTRO_SHIPPED_INI) + padding);
   OptionSet saves[2];
+  Remembered remembered[2];
   saves[1].vidscanlines = 1;
   saves[1].fsslid = 7;
   saves[1].mame = "MAME37B.EXE";
   saves[1].gamma = "0.8";
-  ASSERT_TRUE(saveUserSettings(saves[0], file, '.').saved);
+  ASSERT_TRUE(saveUserSettings(saves[0], remembered[0], file, '.').saved);
   const std::string firstSave = readFile(file);
-  ASSERT_TRUE(saveUserSettings(saves[1], file, '.').saved);
+  ASSERT_TRUE(saveUserSettings(saves[1], remembered[1], file, '.').saved);
   const std::string secondSave = readFile(file);
   std::mt19937 random(3);
   for (int kill = 0; kill < 12; ++kill) {
@@ -88,7 +91,7 @@ TEST_F(SettingsFile, ASaverKilledAnywhereLeavesOneWholeSave) {
     const pid_t child = ::fork();
     if (child == 0) {
       for (int round = 1;; ++round) {
-        if (!saveUserSettings(saves[round % 2], file, '.').saved) _exit(1);
+        if (!saveUserSettings(saves[round % 2], remembered[round % 2], file, '.').saved) _exit(1);
         if (round == 1 && ::write(started[1], "!", 1) != 1) _exit(2);
       }
     }
@@ -121,10 +124,11 @@ TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamedOnceAndNeverOverwritte
   EXPECT_NE(problem->find(file + ": it holds 1048576 MiB"), std::string::npos) << *problem;
   EXPECT_NE(problem->find("at most 16 MiB"), std::string::npos) << *problem;
   OptionSet options;
-  loadUserSettings(options, file, '.');
+  Remembered remembered;
+  loadUserSettings(options, remembered, file, '.');
   EXPECT_EQ(options.gamma, OptionSet().gamma);
   EXPECT_EQ(options.vidvesa1, OptionSet().vidvesa1) << "the shipped defaults were not read";
-  EXPECT_EQ(saveUserSettings(options, file, '.').error, EFBIG);
+  EXPECT_EQ(saveUserSettings(options, remembered, file, '.').error, EFBIG);
   EXPECT_EQ(fs::file_size(file), kHuge);
   std::string start(100, '\0');
   std::ifstream(file, std::ios::binary).read(start.data(), 100);
