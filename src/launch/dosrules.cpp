@@ -109,27 +109,30 @@ ProgramSearch findDosProgram(const std::string& folder, std::string_view command
   return {};
 }
 
+std::size_t dosTailLength(std::string_view line, std::size_t nameLength) {
+  return withoutFinalBlanks(line.substr(std::min(nameLength, line.size()))).size();
+}
+
 std::optional<TailCut> tailCut(std::string_view line, std::size_t nameLength,
                                std::string_view gameName, std::span<const std::string> pieces) {
-  const std::string_view tail = withoutFinalBlanks(line.substr(std::min(nameLength, line.size())));
-  if (tail.size() <= kDosTailLimit) return std::nullopt;
+  const std::size_t length = dosTailLength(line, nameLength);
+  if (length <= kDosTailLimit) return std::nullopt;
   // The first character DOS drops, as a position on the whole line.
   const std::size_t firstLost = nameLength + kDosTailLimit;
   std::size_t start = nameLength + 1;
   if (start + gameName.size() > firstLost) {
-    return TailCut{.length = tail.size(), .firstCut = std::string(gameName), .gameNameCut = true};
+    return TailCut{.length = length, .firstCut = std::string(gameName), .gameNameCut = true};
   }
   start += gameName.size() + 1;
   for (const std::string& piece : pieces) {
     // Losing only a piece's trailing blank costs nothing.
     if (start + withoutFinalBlanks(piece).size() > firstLost) {
-      return TailCut{.length = tail.size(),
-                     .firstCut = piece.substr(0, piece.find(' ')),
-                     .gameNameCut = false};
+      return TailCut{
+          .length = length, .firstCut = piece.substr(0, piece.find(' ')), .gameNameCut = false};
     }
     start += piece.size();
   }
-  return TailCut{.length = tail.size(), .firstCut = {}, .gameNameCut = false};
+  return TailCut{.length = length, .firstCut = {}, .gameNameCut = false};
 }
 
 }  // namespace kestro::launch

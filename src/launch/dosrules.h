@@ -62,6 +62,10 @@ ProgramSearch findDosProgram(const std::string& folder, std::string_view command
 // with the final blanks dropped and cut after this many characters.
 inline constexpr std::size_t kDosTailLimit = 126;
 
+// How many characters of the line DOS is asked to hand a program: those after its name, from
+// the blank that follows the name, without the final blanks.
+std::size_t dosTailLength(std::string_view line, std::size_t nameLength);
+
 struct TailCut {
   std::size_t length = 0;  // the tail's length before the cut
   std::string firstCut;    // the first option, or the game name, that DOS cuts

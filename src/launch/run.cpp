@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "launch/commandline.h"
-#include "launch/dosrules.h"
 #include "launch/script.h"
 
 namespace kestro::launch {
@@ -114,11 +112,40 @@ std::string gameNameOf(std::string_view romFolder) {
   return std::string(romFolder.substr(nameStart));
 }
 
+PlannedRun planRun(const core::OptionSet& options, std::string_view romFolder,
+                   char decimalSeparator) {
+  core::OptionSet withGame = options;
+  withGame.RomName = gameNameOf(romFolder);
+  PlannedRun planned;
+  planned.gameName = withGame.RomName;
+  planned.build = buildCommandLine(withGame, decimalSeparator);
+  planned.tailLength = dosTailLength(planned.build.line, withGame.mame.size());
+  planned.cut =
+      tailCut(planned.build.line, withGame.mame.size(), planned.gameName, planned.build.pieces);
+  return planned;
+}
+
+std::string describePlannedRun(const PlannedRun& planned) {
+  std::string text = planned.build.line + "\n";
+  if (!planned.cut) {
+    return text + "DOS passes MAME the whole line: " + std::to_string(planned.tailLength) + " of " +
+           std::to_string(kDosTailLimit) + " characters after the executable's name.";
+  }
+  text += "DOS passes MAME only " + std::to_string(kDosTailLimit) + " of the line's " +
+          std::to_string(planned.cut->length) + " characters after the executable's name, ";
+  if (planned.cut->gameNameCut) {
+    return text + "and cuts within the game name " + quoted(planned.cut->firstCut) + ".";
+  }
+  if (planned.cut->firstCut.empty()) return text + "and cuts the end of the line.";
+  return text + "and cuts from the option " + quoted(planned.cut->firstCut) + " on.";
+}
+
 RunOutcome runMame(const RunContext& context) {
   core::OptionSet& options = context.options;
-  options.RomName = gameNameOf(context.romFolder);
+  const PlannedRun planned = planRun(options, context.romFolder, context.decimalSeparator);
+  options.RomName = planned.gameName;
   options.gamename = options.RomName;
-  const Build build = buildCommandLine(options, context.decimalSeparator);
+  const Build& build = planned.build;
 
   const auto tell = [&](std::string prompt, platform::MessageIcon icon) {
     context.showMessage({.prompt = std::move(prompt),
@@ -134,10 +161,9 @@ RunOutcome runMame(const RunContext& context) {
   if (std::optional<std::string> missing = context.starter.findInterpreter()) {
     return tell(std::move(*missing), platform::MessageIcon::Critical);
   }
-  if (const std::optional<TailCut> cut =
-          tailCut(build.line, options.mame.size(), options.RomName, build.pieces)) {
+  if (planned.cut) {
     const platform::MessageAnswer answer =
-        context.showMessage({.prompt = cutWarning(*cut),
+        context.showMessage({.prompt = cutWarning(*planned.cut),
                              .title = std::string(kRunTitle),
                              .icon = platform::MessageIcon::Exclamation,
                              .buttons = platform::MessageButtons::OkCancel});

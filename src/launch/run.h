@@ -3,11 +3,15 @@
 // carry is refused with a message before anything is written.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/optionset.h"
+#include "launch/commandline.h"
+#include "launch/dosrules.h"
 #include "platform/messagebox.h"
 #include "platform/starter.h"
 
@@ -16,6 +20,21 @@ namespace kestro::launch {
 // The part of the ROM folder's path after the last "ROMS/", in any case of letters; the
 // whole path when it holds none.
 std::string gameNameOf(std::string_view romFolder);
+
+// The line a run would write for the option set and the ROM folder, and what DOS makes of it.
+// The run starts from it, so what the user is shown before a run is what the run writes.
+struct PlannedRun {
+  std::string gameName;
+  Build build;
+  std::size_t tailLength = 0;  // characters after the executable's name that DOS is asked to pass
+  std::optional<TailCut> cut;  // where DOS cuts the line; nothing when it passes it whole
+};
+PlannedRun planRun(const core::OptionSet& options, std::string_view romFolder,
+                   char decimalSeparator);
+
+// The planned line and how much of it DOS passes, in words, ending with the first option DOS
+// cuts when the line is too long: the text the user reads before pressing "Run Mame".
+std::string describePlannedRun(const PlannedRun& planned);
 
 enum class RunOutcome { Started, Refused, Cancelled };
 

@@ -56,6 +56,7 @@ void MainForm::onActivated() {
   const auto problem = firstActivation ? settings::settingsFileProblem(IniPath_) : std::nullopt;
   if (problem) window_.showMessage({.prompt = *problem, .title = "Kestro"});
   LoadUserSettings();
+  lastGames_ = settings::loadLastGames(IniPath_);
 }
 
 void MainForm::onMiniClicked() {
@@ -121,14 +122,54 @@ void MainForm::LoadUserSettings() {
 
 void MainForm::onExesetClicked() { options_.mame = MameFile_.selectedName(); }
 
-void MainForm::onRunmameClicked() {
-  launch::runMame({.options = options_,
-                   .romFolder = RomDir_.path(),
-                   .decimalSeparator = environment_.decimalSeparator,
-                   .starter = *starter_,
-                   .showMessage = [this](const platform::Message& message) {
-                     return window_.showMessage(message);
-                   }});
+void MainForm::onRunmameClicked() { runGame(RomDir_.path()); }
+
+void MainForm::runGame(const std::string& romFolder) {
+  const launch::RunOutcome outcome =
+      launch::runMame({.options = options_,
+                       .romFolder = romFolder,
+                       .decimalSeparator = environment_.decimalSeparator,
+                       .starter = *starter_,
+                       .showMessage = [this](const platform::Message& message) {
+                         return window_.showMessage(message);
+                       }});
+  if (outcome != launch::RunOutcome::Started) return;
+  // A list that cannot be written stays in the menu until the next return from the tray;
+  // the game has started, so nothing more is said.
+  if (settings::rememberLastGame(lastGames_,
+                                 {.romFolder = romFolder, .mameFolder = options_.DirMame})) {
+    settings::saveLastGames(lastGames_, IniPath_);
+  }
+}
+
+void MainForm::onLastGameChosen(std::size_t index) {
+  if (index >= lastGames_.size()) return;
+  const settings::LastGame game = lastGames_[index];
+  if (!RomDir_.setPath(game.romFolder)) {
+    window_.showMessage(
+        {.prompt = "The game folder \"" + game.romFolder +
+                   "\" is not there any more. On the \"File\" tab, open the game's folder "
+                   "(double-click it), then press \"Run Mame\".",
+         .title = std::string(launch::kRunTitle),
+         .icon = platform::MessageIcon::Exclamation,
+         .buttons = platform::MessageButtons::Ok});
+    return;
+  }
+  const std::string chosenBefore = options_.DirMame;
+  const bool mameOpened = MameDir_.setPath(game.mameFolder);
+  if (mameOpened) {
+    // Opening the folder the list already shows reports no change; the user's open would.
+    onMameDirChanged();
+  } else {
+    // The run says why it cannot use the folder, as for a folder gone since it was opened.
+    options_.DirMame = game.mameFolder;
+  }
+  runGame(RomDir_.path());
+  if (!mameOpened) options_.DirMame = chosenBefore;
+}
+
+launch::PlannedRun MainForm::plannedRun() const {
+  return launch::planRun(options_, RomDir_.path(), environment_.decimalSeparator);
 }
 
 void MainForm::wirePickers() {

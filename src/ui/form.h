@@ -9,8 +9,10 @@
 #include "core/optionset.h"
 #include "core/stepped.h"
 #include "launch/pickers/pickers.h"
+#include "launch/run.h"
 #include "platform/messagebox.h"
 #include "platform/starter.h"
+#include "settings/lastgames.h"
 #include "settings/settings.h"
 
 namespace kestro::ui {
@@ -78,6 +80,15 @@ class MainForm {
   void onLoaddefClicked();
   void onExesetClicked();
   void onRunmameClicked();
+  // A game of the tray menu's last games: its MAME folder and game folder are opened in the
+  // pickers, then it runs as "Run Mame" would, with the options the window holds.
+  void onLastGameChosen(std::size_t index);
+
+  // The line "Run Mame" would write now, for the options and the ROM folder list's folder.
+  launch::PlannedRun plannedRun() const;
+  // Newest first, as the settings file held them at the last activation and as runs since
+  // added to them.
+  const std::vector<settings::LastGame>& lastGames() const { return lastGames_; }
 
   // The start-up load: fills the option set from the user sections of the settings file.
   void LoadUserSettings();
@@ -88,6 +99,10 @@ class MainForm {
   core::OptionSet options_;
   settings::Remembered remembered_;
   std::string IniPath_;
+  std::vector<settings::LastGame> lastGames_;
+
+  // The run of the game in that folder; a run that started joins the last games.
+  void runGame(const std::string& romFolder);
 
   // The pickers and what ties them together.
   void wirePickers();

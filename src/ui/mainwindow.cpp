@@ -1,6 +1,7 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,8 +17,10 @@
 #include <QSlider>
 #include <QStyleOptionTabWidgetFrame>
 #include <QTabWidget>
+#include <QTextDocument>
 
 #include "core/options.h"
+#include "launch/run.h"
 #include "ui/binders.h"
 #include "ui/captions.h"
 #include "ui/icon.h"
@@ -146,18 +149,37 @@ void MainWindow::build() {
 
   tray_ = new QSystemTrayIcon(windowIcon(), this);
   tray_->setToolTip(windowTitle());
-  auto* trayMenu = new QMenu(this);
-  trayMenu->addAction("Show", this, [this] { onTrayActivated(QSystemTrayIcon::Trigger); });
-  trayMenu->addAction("Exit", this, [this] { form_.onExitClicked(); });
-  tray_->setContextMenu(trayMenu);
+  buildTrayMenu();
   connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::onTrayActivated);
 
   buildControls();
   bind();
+  // A game folder opened in the list changes the game name on the line.
+  romFolderWatch_ = form_.RomDir().subscribeChange([this] { showPlannedRun(); });
   showRecord();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
+}
+
+void MainWindow::buildTrayMenu() {
+  auto* menu = new QMenu(this);
+  menu->addAction("Show", this, [this] { onTrayActivated(QSystemTrayIcon::Trigger); });
+  menu->addAction("Copy command line", this, [this] { copyCommandLine(); });
+  menu->addSeparator();
+  noLastGames_ = menu->addAction("No games run yet");
+  noLastGames_->setEnabled(false);
+  for (std::size_t index = 0; index < settings::kLastGamesKept; ++index) {
+    QAction* action = menu->addAction(QString());
+    connect(action, &QAction::triggered, this, [this, index] {
+      form_.onLastGameChosen(index);
+      showRecord();
+    });
+    lastGameActions_.push_back(action);
+  }
+  menu->addSeparator();
+  menu->addAction("Exit", this, [this] { form_.onExitClicked(); });
+  tray_->setContextMenu(menu);
 }
 
 QWidget* MainWindow::control(std::string_view name) const {
@@ -293,6 +315,37 @@ void MainWindow::bind() {
 
 void MainWindow::showRecord() {
   for (const auto& binder : binders_) binder->push(form_.options());
+  showPlannedRun();
+  showLastGames();
+}
+
+void MainWindow::showPlannedRun() {
+  const QString text = QString::fromStdString(launch::describePlannedRun(form_.plannedRun()));
+  QWidget& button = *control("runmame");
+  // A game folder named like a tag must not turn the tooltip into markup.
+  button.setToolTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre)
+                                              : text);
+  button.setAccessibleDescription(text);
+}
+
+void MainWindow::showLastGames() {
+  const std::vector<settings::LastGame>& games = form_.lastGames();
+  noLastGames_->setVisible(games.empty());
+  for (std::size_t index = 0; index < lastGameActions_.size(); ++index) {
+    QAction& action = *lastGameActions_[index];
+    action.setVisible(index < games.size());
+    if (index >= games.size()) continue;
+    const settings::LastGame& game = games[index];
+    QString text =
+        QString::fromStdString(launch::gameNameOf(game.romFolder) + " (" + game.mameFolder + ")");
+    // A menu reads "&" as the mark of a shortcut key and a tab as the start of one.
+    text.replace('&', "&&").replace('\t', ' ');
+    action.setText(text);
+  }
+}
+
+void MainWindow::copyCommandLine() {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(form_.plannedRun().build.line));
 }
 
 void MainWindow::runStartUp() {

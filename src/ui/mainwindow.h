@@ -15,6 +15,8 @@
 #include "ui/form.h"
 #include "ui/layout.h"
 
+class QAction;
+class QMenu;
 class QTabWidget;
 
 namespace kestro::ui {
@@ -41,7 +43,8 @@ class MainWindow : public QWidget, public WindowOps {
   }
 
   // Pushes the option set into the widgets, with their signals blocked so that nothing comes
-  // back as a user edit. Runs after every handler; whoever changes the record directly calls it.
+  // back as a user edit, and shows the line "Run Mame" would write and the last games. Runs
+  // after every handler; whoever changes the record directly calls it.
   void showRecord();
 
   // Where messages go instead of a message box, for tests; an empty function restores the box.
@@ -72,11 +75,21 @@ class MainWindow : public QWidget, public WindowOps {
   void place(QWidget& widget, const Control& row, QPoint pageOrigin);
   void bind();
   void runStartUp();
+  void buildTrayMenu();
+  // The "Run Mame" button's tooltip and accessible description: the line it would write.
+  void showPlannedRun();
+  void showLastGames();
+  void copyCommandLine();
 
   MainForm form_;
   QHash<QString, QWidget*> controls_;
   std::vector<std::unique_ptr<Binder>> binders_;
   QSystemTrayIcon* tray_ = nullptr;
+  // The tray menu's entries of the last games, hidden while unused, and the one that says
+  // there are none yet.
+  std::vector<QAction*> lastGameActions_;
+  QAction* noLastGames_ = nullptr;
+  launch::Subscription romFolderWatch_;
   MessageAnswerer answerer_;
   bool startUpDue_ = true;
   bool ending_ = false;
