@@ -1,13 +1,15 @@
 // One Kestro per settings file: two windows on one file would save over each other. The first
 // start holds a lock keyed on the settings file's path and listens on a local socket of the
 // same key; a later start finds the lock taken, asks the first one to come forward and ends.
+// The socket is a plain Unix one: Qt's network library would cost every start its loading.
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QString>
 #include <memory>
+#include <string>
 
 namespace kestro::app {
 
@@ -32,11 +34,15 @@ class SingleInstance : public QObject {
 
  private:
   void listen();
+  void answer();
 
   // Names the socket and the lock: the user's id and a hash of the settings file's path.
   QString key_;
   std::unique_ptr<QLockFile> lock_;
-  QLocalServer server_;
+  // The socket's file in the temporary folder, where the first instance listens.
+  std::string socketPath_;
+  int listener_ = -1;
+  std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace kestro::app

@@ -165,20 +165,6 @@ void locate(std::string_view file, std::vector<SectionWork>& sections, std::stri
   }
 }
 
-// Where the one key asked for stands: its value, or nothing when it is missing or has none.
-std::optional<std::string_view> findValue(std::string_view file, std::string_view section,
-                                          std::string_view key) {
-  std::vector<SectionWork> sections(1);
-  sections.front().name = section;
-  sections.front().keys.resize(1);
-  sections.front().keys.front().key = key;
-  std::string_view lastEnd;
-  locate(file, sections, lastEnd);
-  const KeyWork& found = sections.front().keys.front();
-  if (!found.found || !found.hasEquals) return std::nullopt;
-  return file.substr(found.valueBegin, found.valueEnd - found.valueBegin);
-}
-
 // Closes its descriptor at the end of its scope without disturbing errno, which by then
 // names the reason a call failed.
 class Descriptor {
@@ -286,6 +272,31 @@ std::vector<SectionWork> groupEntries(std::span<const ProfileEntry> entries) {
     key->value = entry.value;
   }
   return sections;
+}
+
+// Where each key asked for stands, in the order asked: its value, or nothing when it is
+// missing or has none. One walk of the file finds them all.
+std::vector<std::optional<std::string_view>> findValues(std::string_view file,
+                                                        std::span<const ProfileEntry> asked) {
+  std::vector<SectionWork> sections = groupEntries(asked);
+  std::string_view lastEnd;
+  locate(file, sections, lastEnd);
+  std::vector<std::optional<std::string_view>> values;
+  values.reserve(asked.size());
+  for (const ProfileEntry& entry : asked) {
+    const auto section = std::ranges::find_if(sections, [&](const SectionWork& known) {
+      return core::equalsIgnoringCase(known.name, entry.section);
+    });
+    const auto key = std::ranges::find_if(section->keys, [&](const KeyWork& known) {
+      return core::equalsIgnoringCase(known.key, entry.key);
+    });
+    if (!key->found || !key->hasEquals) {
+      values.emplace_back();
+      continue;
+    }
+    values.emplace_back(file.substr(key->valueBegin, key->valueEnd - key->valueBegin));
+  }
+  return values;
 }
 
 // One change of the old text: `text` replaces its bytes [at, end).
@@ -614,14 +625,33 @@ unsigned long GetPrivateProfileStringA(const char* section, const char* key,
   const std::optional<std::string> text =
       file != nullptr ? readWholeFile(file, info) : std::nullopt;
   if (text) {
-    if (const std::optional<std::string_view> raw =
-            findValue(*text, trimBlanks(section), trimBlanks(key))) {
+    const ProfileEntry asked{trimBlanks(section), trimBlanks(key), {}};
+    if (const std::optional<std::string_view> raw = findValues(*text, {&asked, 1}).front()) {
       result = asRead(*raw);
     }
   }
   const std::size_t count = result.copy(buffer, std::min<std::size_t>(result.size(), size - 1));
   buffer[count] = '\0';
   return count;
+}
+
+std::vector<std::optional<std::string>> GetPrivateProfileStrings(const char* file,
+                                                                 std::span<const ProfileKey> keys) {
+  std::vector<std::optional<std::string>> values(keys.size());
+  struct stat info {};
+  const std::optional<std::string> text =
+      file != nullptr ? readWholeFile(file, info) : std::nullopt;
+  if (!text) return values;
+  std::vector<ProfileEntry> asked;
+  asked.reserve(keys.size());
+  for (const ProfileKey& key : keys) {
+    asked.push_back({trimBlanks(key.section), trimBlanks(key.key), {}});
+  }
+  const std::vector<std::optional<std::string_view>> raw = findValues(*text, asked);
+  for (std::size_t index = 0; index < keys.size(); ++index) {
+    if (raw[index]) values[index] = std::string(asRead(*raw[index]));
+  }
+  return values;
 }
 
 std::vector<int> WritePrivateProfileStrings(const char* file,

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,6 +34,18 @@ namespace kestro::platform {
 unsigned long GetPrivateProfileStringA(const char* section, const char* key,
                                        const char* defaultValue, char* buffer, unsigned long size,
                                        const char* file);
+
+struct ProfileKey {
+  std::string_view section;
+  std::string_view key;
+};
+
+// The values of many keys from one read of `file`, by the rules of GetPrivateProfileStringA
+// and in the order asked, whole however long: nothing for a key that reads as missing there
+// (the default value's case). A call that reads many keys reads the file once, not once per
+// key.
+std::vector<std::optional<std::string>> GetPrivateProfileStrings(const char* file,
+                                                                 std::span<const ProfileKey> keys);
 
 // Makes key=value hold in `section` of `file` and returns nonzero, or returns 0 and leaves
 // errno telling why. The same as WritePrivateProfileStrings with one entry.

@@ -23,6 +23,24 @@ std::string ReadIniValue(const std::string& section, const std::string& key,
   }
 }
 
+std::vector<std::string> ReadIniValues(std::span<const IniKey> keys, const std::string& file) {
+  // A key without a section is not asked for: it reads as empty.
+  std::vector<platform::ProfileKey> asked;
+  std::vector<std::size_t> askedIndex;
+  for (std::size_t index = 0; index < keys.size(); ++index) {
+    if (keys[index].section.empty()) continue;
+    asked.push_back({keys[index].section, keys[index].key});
+    askedIndex.push_back(index);
+  }
+  std::vector<std::string> values(keys.size());
+  std::vector<std::optional<std::string>> read =
+      platform::GetPrivateProfileStrings(file.c_str(), asked);
+  for (std::size_t index = 0; index < read.size(); ++index) {
+    if (read[index]) values[askedIndex[index]] = std::move(*read[index]);
+  }
+  return values;
+}
+
 std::optional<std::string> settingsFileProblem(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code error;

@@ -35,11 +35,18 @@ int write(const std::string& key, const std::string& value, const std::string& i
 }  // namespace
 
 std::vector<LastGame> loadLastGames(const std::string& iniPath) {
-  const std::string section(kLastGamesSection);
+  std::vector<std::string> names;
+  for (std::size_t entry = 0; entry < kLastGamesKept; ++entry) {
+    names.push_back(gameKey(entry));
+    names.push_back(mameKey(entry));
+  }
+  std::vector<IniKey> keys;
+  for (const std::string& name : names) keys.push_back({kLastGamesSection, name});
+  std::vector<std::string> values = ReadIniValues(keys, iniPath);
   std::vector<LastGame> games;
   for (std::size_t entry = 0; entry < kLastGamesKept; ++entry) {
-    LastGame game{.romFolder = ReadIniValue(section, gameKey(entry), iniPath),
-                  .mameFolder = ReadIniValue(section, mameKey(entry), iniPath)};
+    LastGame game{.romFolder = std::move(values[2 * entry]),
+                  .mameFolder = std::move(values[2 * entry + 1])};
     if (!keepsInFile(game.romFolder) || !keepsInFile(game.mameFolder)) continue;
     if (std::ranges::find(games, game) == games.end()) games.push_back(std::move(game));
   }

@@ -102,15 +102,17 @@ void applyToControl(OptionSet& options, const Option& row, const std::string& te
 
 void load(OptionSet& options, Remembered& remembered, const std::string& iniPath, char separator,
           const Profile& profile, const Profile* fallback) {
+  // Each key the profile holds and its fallback key, read from the file at once.
+  std::vector<IniKey> keys;
+  for (const KeyRow& row : kKeyTable) {
+    keys.push_back({profile[row.section], row.key});
+    keys.push_back({fallback ? (*fallback)[row.section] : std::string_view{}, row.key});
+  }
+  std::vector<std::string> texts = ReadIniValues(keys, iniPath);
   for (std::size_t i = 0; i < kKeyCount; ++i) {
-    const std::string_view section = profile[kKeyTable[i].section];
-    if (section.empty()) continue;
-    const std::string key(kKeyTable[i].key);
-    std::string text = ReadIniValue(std::string(section), key, iniPath);
-    if (text.empty() && fallback && !(*fallback)[kKeyTable[i].section].empty()) {
-      text = ReadIniValue(std::string((*fallback)[kKeyTable[i].section]), key, iniPath);
-    }
-    remembered.values[i] = std::move(text);
+    if (keys[2 * i].section.empty()) continue;
+    const bool fallsBack = texts[2 * i].empty() && !keys[2 * i + 1].section.empty();
+    remembered.values[i] = std::move(texts[2 * i + (fallsBack ? 1 : 0)]);
   }
   for (std::size_t i = 0; i < kKeyCount; ++i) {
     if (!profile[kKeyTable[i].section].empty()) {

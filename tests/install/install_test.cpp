@@ -217,7 +217,7 @@ fs::path package() {
 TEST(Package, DependsOnTheLinkedLibrariesAndDosbox) {
   const Outcome depends = run("dpkg-deb", {"--field", q(package()), "Depends"});
   ASSERT_EQ(depends.exitCode, 0) << depends.err;
-  for (const char* needed : {"dosbox", "libc6", "libstdc++6", "libqt6widgets6", "libqt6network6"}) {
+  for (const char* needed : {"dosbox", "libc6", "libstdc++6", "libqt6widgets6", "libqt6gui6"}) {
     EXPECT_NE(depends.out.find(needed), std::string::npos) << needed << " in " << depends.out;
   }
 }

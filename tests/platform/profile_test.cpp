@@ -111,6 +111,30 @@ TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCall) {
   }
 }
 
+// A load reads many keys at once: each must read as it reads alone, in any order and letter
+// case, asked twice or not there, whole however long.
+TEST_F(Profile, ABatchReadGivesEachKeyWhatItsOwnReadGives) {
+  constexpr const char* kMissing = "\x01";
+  for (const ReadCase& row : kReadCases) {
+    SCOPED_TRACE(row.text.value_or("no file"));
+    fs::remove(file);
+    if (row.text) writeFile(file, *row.text);
+    const ProfileKey keys[] = {{row.section, row.key}, {"t", "K"},     {"S", "j"},
+                               {row.section, row.key}, {" s", "key "}, {"T", "k"}};
+    const std::vector<std::optional<std::string>> values =
+        GetPrivateProfileStrings(file.c_str(), keys);
+    ASSERT_EQ(values.size(), std::size(keys));
+    for (std::size_t index = 0; index < values.size(); ++index) {
+      const std::string section(keys[index].section);
+      const std::string key(keys[index].key);
+      std::string alone(1024, '\0');
+      alone.resize(GetPrivateProfileStringA(section.c_str(), key.c_str(), kMissing, alone.data(),
+                                            alone.size(), file.c_str()));
+      EXPECT_EQ(values[index].value_or(kMissing), alone) << section << " " << key;
+    }
+  }
+}
+
 // A settings file after some saves and editing by hand: comments, blank lines, a key the
 // program does not know, names in letter case of their own, blanks around "=", a quoted
 // value, default sections, CRLF line ends and no line end after the last line.
