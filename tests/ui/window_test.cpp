@@ -165,9 +165,7 @@ TEST_F(Window, TheSettingsFileSavedRestoredOrLeftAlone) {
   } cases[] = {{"huge", ": it holds", ":\nFile too large"},
                {"plain/file", "", ":\nNot a directory"},
                {"usual", "", ""}};
-  fs::create_directories(folder.path() / "usual");
-  fs::create_directories(folder.path() / "huge");
-  fs::create_directories(folder.path() / "plain");
+  for (const char* in : {"usual", "huge", "plain"}) fs::create_directories(folder.path() / in);
   test::writeFile(folder.path() / "usual" / "kestro.ini", "[DefaultVid]\nvesa= 3\n");
   test::writeFile(folder.path() / "huge" / "kestro.ini", "[UserSettingsVid]\ngamma= 2\n");
   fs::resize_file(folder.path() / "huge" / "kestro.ini", kHuge);
