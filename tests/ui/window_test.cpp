@@ -190,6 +190,7 @@ TEST_F(Window, TheSettingsFileSavedRestoredOrLeftAlone) {
       EXPECT_NE(messages.back().prompt.find(ini + atSave), std::string::npos);
     }
   }
+  click("vidvesa1");
   click("loaddef");  // the last window's, over the usual file
   EXPECT_TRUE(checked("vidvesa3"));
 }
