@@ -3,10 +3,7 @@
 // groups and the joystick list. Every way of changing a control must reach the record.
 #include <QAccessible>
 #include <QAccessibleActionInterface>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QRadioButton>
-#include <QSlider>
 #include <map>
 
 #include "ui/layout.h"
@@ -24,19 +21,11 @@ void walk(QAccessibleInterface* node, std::vector<QAccessibleInterface*>& nodes)
   }
 }
 
-// The layout row of a control of ours, or nullptr for Qt's inner widgets and list entries.
-const Control* rowOf(const QObject* widget) {
-  if (widget == nullptr) return nullptr;
-  const auto* row =
-      std::ranges::find(kControls, widget->objectName().toStdString(), &Control::name);
-  return row == std::end(kControls) ? nullptr : row;
-}
-
 QAccessibleInterface* accessible(QWidget& widget) {
   return QAccessible::queryAccessibleInterface(&widget);
 }
 
-TEST_F(Access, RolesNamesAndEveryToggleActionReachTheRecordAndTheSave) {
+TEST_F(Access, RolesNamesAndEveryActionReachTheRecord) {
   open();
   std::vector<QAccessibleInterface*> nodes;
   walk(accessible(*window), nodes);
@@ -46,20 +35,17 @@ TEST_F(Access, RolesNamesAndEveryToggleActionReachTheRecordAndTheSave) {
   });
   std::map<QAccessible::Role, int> seen;
   for (QAccessibleInterface* node : nodes) {
-    if (rowOf(node->object()) == nullptr) continue;
-    const Control& row = *rowOf(node->object());
-    const std::string name(row.name);
-    if (row.kind == Kind::CheckBox) {
-      ++seen[QAccessible::CheckBox];
-      EXPECT_EQ(node->role(), QAccessible::CheckBox) << name;
-      node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-      EXPECT_EQ(options().*std::get<int core::OptionSet::*>(row.bound), 1) << name;
-    } else if (row.kind == Kind::OptionButton) {
-      ++seen[QAccessible::RadioButton];
-      EXPECT_EQ(node->role(), QAccessible::RadioButton) << name;
-      node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
-      EXPECT_TRUE(options().*std::get<bool core::OptionSet::*>(row.bound)) << name;
-    }
+    const std::string name = node->object() ? node->object()->objectName().toStdString() : "";
+    const auto* row = std::ranges::find(kControls, name, &Control::name);
+    if (row == std::end(kControls)) continue;  // Qt's inner widgets and list entries
+    const bool box = row->kind == Kind::CheckBox;
+    if (!box && row->kind != Kind::OptionButton) continue;
+    ++seen[node->role()];
+    EXPECT_EQ(node->role(), box ? QAccessible::CheckBox : QAccessible::RadioButton) << name;
+    node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(box ? options().*std::get<int core::OptionSet::*>(row->bound) == 1
+                    : options().*std::get<bool core::OptionSet::*>(row->bound))
+        << name;
   }
   EXPECT_EQ(seen, (std::map<QAccessible::Role, int>{{QAccessible::CheckBox, 29},
                                                     {QAccessible::RadioButton, 32}}));
@@ -69,24 +55,17 @@ TEST_F(Access, RolesNamesAndEveryToggleActionReachTheRecordAndTheSave) {
   accessible(widget("fsslid"))->valueInterface()->setCurrentValue(5);
   EXPECT_EQ(options().fsslid, 5);
 
-  click("saveset");
-  const std::string saved = test::readFile(folder.path() / "kestro.ini");
-  for (const char* line : {"scanlines= 1\n", "vesa= 4\n", "monitor= 4\n", "sndcard= 7\n",
-                           "stretch= 0\n", "frameskip= 5\n", "nomouse= 1\n"}) {
-    EXPECT_NE(saved.find(line), std::string::npos) << line;
-  }
-
   // A label that shows a value speaks it, with its purpose as the description; so does the
   // game name once a run has set it.
   accessible(widget("vidgamup"))
       ->actionInterface()
       ->doAction(QAccessibleActionInterface::pressAction());
   ASSERT_TRUE(QTest::qWaitFor([this] { return options().gamma == "1.3"; }));
-  for (const char* name : {"vidgammal", "sndvoltxt", "beaml", "flickerl", "gamename"}) {
-    if (std::string_view(name) == "gamename") click("runmame");  // refused: no MAME folder
+  click("runmame");  // refused, no MAME folder, but names the game
+  for (const std::string name : {"vidgammal", "sndvoltxt", "beaml", "flickerl", "gamename"}) {
     QAccessibleInterface* node = accessible(widget(name));
     EXPECT_EQ(node->text(QAccessible::Name), label(name)) << name;
-    EXPECT_EQ(node->text(QAccessible::Description).isEmpty(), name == std::string("gamename"));
+    EXPECT_EQ(node->text(QAccessible::Description).isEmpty(), name == "gamename");
   }
   EXPECT_EQ(label("vidgammal"), " 1.3");
   EXPECT_EQ(label("gamename").toStdString(), folder.path().string());
@@ -97,15 +76,14 @@ TEST_F(Access, OneTabStopPerGroupAndTheArrowKeysMoveInsideIt) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   click("vidvesa2");
-  const auto tabStops = [this](std::string_view frame) {
-    const QList<QAbstractButton*> buttons = widget(frame).findChildren<QAbstractButton*>();
-    return std::ranges::count_if(buttons, [](QAbstractButton* button) {
-      return qobject_cast<QRadioButton*>(button) && (button->focusPolicy() & Qt::TabFocus);
-    });
-  };
   for (const char* frame : {"vidtweak", "viddep", "vidvm", "vidmon", "sndcard", "sndrate", "sndbit",
                             "sndstereo", "sndopl", "vgafreqf"}) {
-    EXPECT_EQ(tabStops(frame), 1) << frame;
+    const QList<QRadioButton*> buttons = widget(frame).findChildren<QRadioButton*>();
+    EXPECT_EQ(std::ranges::count_if(
+                  buttons,
+                  [](QRadioButton* button) { return (button->focusPolicy() & Qt::TabFocus) != 0; }),
+              1)
+        << frame;
   }
   widget("vidvesa2").setFocus(Qt::TabFocusReason);
   QTest::keyClick(&widget("vidvesa2"), Qt::Key_Down);
@@ -139,25 +117,13 @@ TEST_F(Access, TheJoystickListAndTheRecordAgreeBothWays) {
   clickRow(4);
   QTest::keyClick(&list, Qt::Key_Down);
   EXPECT_EQ(options().JoyList, 5);
+  QTest::keyClick(&list, Qt::Key_End);
+  EXPECT_EQ(options().JoyList, 24);
   for (const int row : {9, -1, 24}) {
     options().JoyList = row;
     window->showRecord();
     EXPECT_EQ(selected(), row);
   }
-}
-
-// With a tray, coming back from a minimize by the window system or by the tray icon is no
-// return from the tray: the start-up does not run, so unsaved changes stay.
-TEST_F(Access, ARestoreFromAMinimizeKeepsUnsavedChangesWhileATrayExists) {
-  open(true);
-  click("vidgamup");
-  window->showMinimized();
-  window->showNormal();
-  EXPECT_EQ(label("vidgammal"), " 1.3");
-  window->showMinimized();
-  window->onTrayActivated(QSystemTrayIcon::Trigger);
-  EXPECT_FALSE(window->isMinimized());
-  EXPECT_EQ(label("vidgammal"), " 1.3");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
@@ -20,7 +21,9 @@ class WindowTest : public testing::Test {
  protected:
   // Opens and shows the window, collecting messages until a test asks for the real box.
   void open(bool trayExists = true, char decimalSeparator = '.') {
-    const Environment environment{folder.str(), decimalSeparator, trayExists, folder.str(), drives};
+    messages.clear();
+    const Environment environment{home.string(), decimalSeparator, trayExists, folder.str(),
+                                  drives};
     window = starter ? std::make_unique<MainWindow>(environment, *starter)
                      : std::make_unique<MainWindow>(environment);
     window->answerMessagesWith([this](const platform::Message& message) {
@@ -51,8 +54,25 @@ class WindowTest : public testing::Test {
     showTabOf(name);
     for (int i = 0; i < times; ++i) QTest::mouseClick(&widget(name), Qt::LeftButton);
   }
+  // Clicks the named entry of a picker list, and double-clicks it to open a folder.
+  void pick(std::string_view list, const QString& entry, bool andOpen = false) const {
+    showTabOf(list);
+    auto& view = widget<QListWidget>(list);
+    const QList<QListWidgetItem*> found = view.findItems(entry, Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1) << entry.toStdString();
+    const QPoint centre = view.visualItemRect(found.front()).center();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, centre);
+    if (andOpen) QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, centre);
+    QCoreApplication::processEvents();  // a folder opens once the click is done with
+  }
+  // "Minimize" to the tray and back, which runs the start-up again.
+  void backFromTray() const {
+    click("mini");
+    window->onTrayActivated(QSystemTrayIcon::Trigger);
+  }
 
   test::TempFolder folder;
+  std::filesystem::path home = folder.path();  // where the settings file lives
   std::vector<std::string> drives{"/"};
   platform::ScriptStarter* starter = nullptr;  // "Run Mame"'s; DOSBox, detached, when none
   std::unique_ptr<MainWindow> window;
