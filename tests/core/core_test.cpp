@@ -1,5 +1,4 @@
-// The number texts with a period and with a comma as the user's separator, the option groups,
-// and the arrow buttons at every limit and on the grid of tenths.
+// Number texts under either decimal separator, the option groups, and the arrow buttons.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,39 +14,36 @@
 namespace kestro::core {
 namespace {
 
-TEST(ReadNumber, AcceptsPlainDecimalsOnly) {
+TEST(Numbers, ReadWrittenAndRounded) {
   // A period reads under a comma separator too: the settings file writes one.
-  const std::tuple<const char*, char, double> numbers[] = {
-      {" 1.2\t", '.', 1.2}, {".8", '.', 0.8}, {"-12", '.', -12}, {"+4", '.', 4},
-      {"01", '.', 1},       {"1.", '.', 1},   {"1,3", ',', 1.3}, {" -0,5", ',', -0.5},
-      {" 1.3", ',', 1.3},   {".8", ',', 0.8}};
-  for (const auto& [text, separator, value] : numbers) {
+  const std::tuple<const char*, char, std::optional<double>> read[] = {
+      {" 1.2\t", '.', 1.2}, {".8", '.', 0.8},  {"-12", '.', -12}, {"+4", '.', 4},
+      {"01", '.', 1},       {"1.", '.', 1},    {"1,3", ',', 1.3}, {" -0,5", ',', -0.5},
+      {" 1.3", ',', 1.3},   {".8", ',', 0.8},  {"1E3", '.', {}},  {"1,2", '.', {}},
+      {"1.2,3", ',', {}},   {"", '.', {}},     {"-", '.', {}},    {".", '.', {}},
+      {"1.2.3", '.', {}},   {"1 2", '.', {}},  {"--1", '.', {}},  {"12a", '.', {}},
+      {"1e3", '.', {}},     {"0x10", '.', {}}, {"inf", '.', {}},  {"nan", '.', {}},
+      {"Infinity", '.', {}}};
+  for (const auto& [text, separator, value] : read) {
     EXPECT_EQ(readNumber(text, separator), value) << text;
   }
-  for (const char* text : {"", "-", ".", "1,2", "1.2.3", "1 2", "--1", "12a", "1e3", "1E3", "0x10",
-                           "inf", "nan", "Infinity"}) {
-    EXPECT_EQ(readNumber(text, '.'), std::nullopt) << text;
+  const std::pair<std::optional<std::string>, std::optional<std::string>> texts[] = {
+      {valueText(1.2 - 0.1, '.'), "1.1"},  // 15 significant digits
+      {valueText(1.0 / 3.0, '.'), "0.333333333333333"},
+      {valueText(123456789012345678.0, '.'), "123456789012346000"},
+      {valueText(-0.0, '.'), "0"},
+      {valueText(-0.5, ','), "-0,5"},
+      {numberTextForm(0), " 0"},
+      {numberTextForm(-0.5), "-.5"},
+      {numberTextForm("1,3", ','), " 1.3"},
+      {numberTextForm("", '.'), {}}};
+  for (const auto& [text, expected] : texts) EXPECT_EQ(text, expected);
+  const std::tuple<const char*, char, std::optional<std::int16_t>> whole[] = {
+      {"2.5", '.', 2},       {"3.5", '.', 4},    {"-2.5", '.', -2},  {"2,6", ',', 3},
+      {"32767", '.', 32767}, {"32768", '.', {}}, {"-32769", '.', {}}};
+  for (const auto& [text, separator, value] : whole) {
+    EXPECT_EQ(wholeNumber<std::int16_t>(text, separator), value) << text;
   }
-  EXPECT_EQ(readNumber("1.2,3", ','), std::nullopt);
-}
-
-TEST(NumberTexts, ValueTextNumberTextFormAndWholeNumbers) {
-  EXPECT_EQ(valueText(1.2 - 0.1, '.'), "1.1");  // 15 significant digits
-  EXPECT_EQ(valueText(1.0 / 3.0, '.'), "0.333333333333333");
-  EXPECT_EQ(valueText(123456789012345678.0, '.'), "123456789012346000");
-  EXPECT_EQ(valueText(-0.0, '.'), "0");
-  EXPECT_EQ(valueText(-0.5, ','), "-0,5");
-  EXPECT_EQ(numberTextForm(0), " 0");
-  EXPECT_EQ(numberTextForm(-0.5), "-.5");
-  EXPECT_EQ(numberTextForm("1,3", ','), " 1.3");
-  EXPECT_EQ(numberTextForm("", '.'), std::nullopt);
-  EXPECT_EQ(wholeNumber<std::int16_t>("2.5", '.'), 2);
-  EXPECT_EQ(wholeNumber<std::int16_t>("3.5", '.'), 4);
-  EXPECT_EQ(wholeNumber<std::int16_t>("-2.5", '.'), -2);
-  EXPECT_EQ(wholeNumber<std::int16_t>("2,6", ','), 3);
-  EXPECT_EQ(wholeNumber<std::int16_t>("32767", '.'), 32767);
-  EXPECT_EQ(wholeNumber<std::int16_t>("32768", '.'), std::nullopt);
-  EXPECT_EQ(wholeNumber<std::int16_t>("-32769", '.'), std::nullopt);
 }
 
 TEST(OptionGroups, OneOnTurnsTheRestOfItsGroupOffAndLeavesOtherGroups) {
@@ -66,70 +62,61 @@ TEST(OptionGroups, OneOnTurnsTheRestOfItsGroupOffAndLeavesOtherGroups) {
 }
 
 using Texts = std::vector<std::string>;
+std::string_view steppedName(const Option& row) {
+  return row.kind == OptionKind::Stepped ? row.key.name : "";
+}
 using enum StepDirection;
 
-// Clicks one value's button `times` times and collects the value after each click.
-Texts click(OptionSet& options, std::string_view name, StepDirection direction, int times,
-            char separator = '.') {
-  const Option& stepped = *std::ranges::find(kOptions, name, [](const Option& row) {
-    return row.kind == OptionKind::Stepped ? row.key.name : "";
-  });
-  Texts seen;
-  for (int i = 0; i < times; ++i) {
-    stepValue(options, stepped, direction, separator);
-    seen.push_back(options.*stepped.text);
-  }
-  return seen;
-}
-
-TEST(SteppedValues, GammaWalksTheGridOfTenthsBetweenHalfAndTwo) {
+// Each row clicks one value's arrow from its start (loaded from the settings file, with a
+// period; the default when empty) and gives the last values and the label after the clicks.
+TEST(SteppedValues, ClicksWalkTheGridAndStopAtTheLimits) {
+  const Texts walk = {"0.5", "0.5", "0.6", "0.7", "0.8", "0.9", "1",   "1.1", "1.2",
+                      "1.3", "1.4", "1.5", "1.6", "1.7", "1.8", "1.9", "2",   "2"};
+  const struct {
+    const char* name;
+    const char* start;
+    StepDirection direction;
+    int times;
+    Texts last;
+    const char* label;
+  } rows[] = {
+      {"gamma", "", Up, 0, {}, " 1.2"},
+      {"gamma", "", Up, 9, {"2", "2"}, " 2"},
+      {"gamma", "2", Down, 16, Texts(walk.rbegin() + 2, walk.rend()), " .5"},
+      {"gamma", "0.5", Up, 16, Texts(walk.begin() + 2, walk.end()), " 2"},
+      {"gamma", "0.3", Up, 1, {"0.4"}, " .4"},  // pulled back only towards its side
+      {"volume", "", Up, 1, {"0"}, " 0"},
+      {"volume", "", Down, 13, {"-11", "-12", "-12"}, "-12"},
+      {"beam", "", Down, 1, {"1"}, " 1"},
+      {"beam", "", Up, 16, {"16", "16"}, " 16"},
+      {"beam", "20", Down, 1, {"19"}, " 19"},
+      {"beam", "20", Up, 1, {"16"}, " 16"},
+      {"flicker", "", Down, 1, {"0"}, " 0"},
+      {"flicker", "", Up, 101, {"100", "100"}, " 100"},
+      {"volume", "loud", Down, 1, {"loud"}, "old"},  // no number: nothing changes
+  };
   for (const char separator : {'.', ','}) {
-    Texts down = {"1.9", "1.8", "1.7", "1.6", "1.5", "1.4", "1.3", "1.2",
-                  "1.1", "1",   "0.9", "0.8", "0.7", "0.6", "0.5", "0.5"};
-    Texts up(down.rbegin() + 2, down.rend());
-    up.insert(up.end(), {"2", "2"});
-    for (Texts* texts : {&down, &up}) {
-      for (std::string& text : *texts) std::ranges::replace(text, '.', separator);
+    for (const auto& row : rows) {
+      SCOPED_TRACE(std::string(row.name) + " from '" + row.start + "' " + separator);
+      const Option& stepped = *std::ranges::find(kOptions, std::string_view(row.name), steppedName);
+      OptionSet options;
+      resetSteppedValues(options, separator);
+      if (*row.start) {
+        options.*stepped.text = row.start;
+        options.*stepped.other = "old";
+      }
+      Texts seen;
+      for (int i = 0; i < row.times; ++i) {
+        stepValue(options, stepped, row.direction, separator);
+        seen.push_back(options.*stepped.text);
+      }
+      Texts last = row.last;
+      for (std::string& text : last) std::ranges::replace(text, '.', separator);
+      seen.erase(seen.begin(), seen.end() - static_cast<std::ptrdiff_t>(last.size()));
+      EXPECT_EQ(seen, last);
+      EXPECT_EQ(options.*stepped.other, row.label);
     }
-    OptionSet options;
-    resetSteppedValues(options, separator);
-    EXPECT_EQ(options.vidgammal, " 1.2");
-    EXPECT_EQ(click(options, "gamma", Up, 9, separator).back(), "2");
-    EXPECT_EQ(click(options, "gamma", Down, 16, separator), down);
-    EXPECT_EQ(options.vidgammal, " .5");
-    EXPECT_EQ(click(options, "gamma", Up, 16, separator), up);
   }
-  // A value loaded from the settings file holds a period; a click writes the user's comma.
-  OptionSet options;
-  options.gamma = "1.3";
-  EXPECT_EQ(click(options, "gamma", Up, 1, ','), Texts{"1,4"});
-}
-
-TEST(SteppedValues, VolumeBeamAndFlickerStopAtTheirLimits) {
-  OptionSet options;
-  resetSteppedValues(options, '.');
-  EXPECT_EQ(click(options, "volume", Up, 1), Texts{"0"});
-  EXPECT_EQ(click(options, "volume", Down, 13).back(), "-12");
-  EXPECT_EQ(options.sndvoltxt, "-12");
-  EXPECT_EQ(click(options, "beam", Down, 1), Texts{"1"});
-  EXPECT_EQ(click(options, "beam", Up, 16).back(), "16");
-  EXPECT_EQ(options.beaml, " 16");
-  EXPECT_EQ(click(options, "flicker", Down, 1), Texts{"0"});
-  EXPECT_EQ(click(options, "flicker", Up, 101).back(), "100");
-  EXPECT_EQ(options.flickerl, " 100");
-}
-
-TEST(SteppedValues, OutOfRangeIsPulledBackOnlyTowardsItsSideAndNoNumberStays) {
-  OptionSet options;
-  options.beam = "20";
-  EXPECT_EQ(click(options, "beam", Down, 1), Texts{"19"});
-  EXPECT_EQ(click(options, "beam", Up, 1), Texts{"16"});
-  options.gamma = "0.3";
-  EXPECT_EQ(click(options, "gamma", Up, 1), Texts{"0.4"});
-  options.volume = "loud";
-  options.sndvoltxt = "old";
-  EXPECT_EQ(click(options, "volume", Down, 1), Texts{"loud"});
-  EXPECT_EQ(options.sndvoltxt, "old");
 }
 
 }  // namespace

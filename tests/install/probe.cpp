@@ -1,107 +1,74 @@
-// Loaded into a real Kestro (LD_PRELOAD) by the install tests, so that they can drive the
-// installed program's own window: it reports what the window shows into the file named by
-// KESTRO_PROBE_REPORT and clicks as KESTRO_PROBE_MODE says:
-//   save     report the state of every check box, option button and slider, tick
-//            "vidscanlines", press "Save Settings", then "Exit";
-//   forward  press "Minimize", report "hidden", wait for the window to come back (a second
-//            start asks for it), report "forward", then "Exit";
-//   picture  save the window's picture to KESTRO_PROBE_PICTURE, then "Exit" (this made
-//            data/screenshots/kestro.png).
+// Loaded into a real Kestro (LD_PRELOAD) by the install tests to drive the installed program's
+// own window. It writes lines to the file KESTRO_PROBE_REPORT names and clicks as
+// KESTRO_PROBE_MODE says:
+//   save     "shown", "state <name> <value>" for every check box, option button and slider,
+//            ticks "vidscanlines", presses "Save Settings", "saved", then "Exit";
+//   forward  presses "Minimize", "hidden", waits for a second start to bring the window
+//            back, "forward", then "Exit".
 // Every message box is reported as "message: <text>" and answered with OK.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCoreApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
-#include <QWidget>
 
 namespace {
 
 struct Probe {
-  QString mode = qEnvironmentVariable("KESTRO_PROBE_MODE", "save");
+  QString mode = qEnvironmentVariable("KESTRO_PROBE_MODE");
   QFile report{qEnvironmentVariable("KESTRO_PROBE_REPORT")};
   int step = 0;
-  int ticksSinceSave = 0;
 
   void say(const QString& line) {
     report.write((line + '\n').toUtf8());
     report.flush();
   }
 
-  static QWidget* window() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      if (widget->objectName() == "kestro") return widget;
-    }
-    return nullptr;
-  }
-
-  static void click(QWidget* window, const char* name) {
-    auto* button = window->findChild<QAbstractButton*>(name);
-    if (button) QTest::mouseClick(button, Qt::LeftButton);
-  }
-
-  bool answerMessages() {
+  void tick() {
+    QWidget* main = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
       auto* box = qobject_cast<QMessageBox*>(widget);
       if (box && box->isVisible()) {
         say("message: " + box->text().replace('\n', ' '));
-        box->button(QMessageBox::Ok)->click();
-        return true;
+        return box->button(QMessageBox::Ok)->click();
       }
+      if (widget->objectName() == "kestro") main = widget;
     }
-    return false;
-  }
-
-  void reportState(QWidget* window) {
-    for (auto* button : window->findChildren<QAbstractButton*>()) {
-      if (button->isCheckable() && !button->objectName().isEmpty()) {
-        say(QStringLiteral("state %1 %2").arg(button->objectName()).arg(button->isChecked()));
-      }
-    }
-    for (auto* slider : window->findChildren<QSlider*>()) {
-      say(QStringLiteral("state %1 %2").arg(slider->objectName()).arg(slider->value()));
-    }
-  }
-
-  void tick() {
-    if (answerMessages()) return;
-    QWidget* main = window();
     if (!main) return;
+    const auto click = [main](const char* name) {
+      if (auto* button = main->findChild<QAbstractButton*>(name)) {
+        QTest::mouseClick(button, Qt::LeftButton);
+      }
+    };
     const bool showing = main->isVisible() && !main->isMinimized();
-    if (mode == "save") {
-      if (step == 0 && showing) {
-        // Set first: a message box of the save runs this timer again inside the click.
-        step = 1;
-        say("shown");
-        reportState(main);
-        click(main, "vidscanlines");
-        click(main, "saveset");
-      } else if (step == 1 && ++ticksSinceSave > 3) {
-        step = 2;
-        say("saved");
-        click(main, "exit");
+    if (mode == "save" && step == 0 && showing) {
+      step = 1;  // first: a message box of the save runs this timer again inside the click
+      say("shown");
+      for (auto* button : main->findChildren<QAbstractButton*>()) {
+        if (button->isCheckable() && !button->objectName().isEmpty()) {
+          say(QStringLiteral("state %1 %2").arg(button->objectName()).arg(button->isChecked()));
+        }
       }
-    } else if (mode == "picture") {
-      if (step == 0 && showing) {
-        step = 1;
-        main->grab().save(qEnvironmentVariable("KESTRO_PROBE_PICTURE"), "PNG");
-        click(main, "exit");
+      for (auto* slider : main->findChildren<QSlider*>()) {
+        say(QStringLiteral("state %1 %2").arg(slider->objectName()).arg(slider->value()));
       }
-    } else if (mode == "forward") {
-      if (step == 0 && showing) {
-        step = 1;
-        click(main, "mini");
-      } else if (step == 1 && !showing) {
-        say("hidden");
-        step = 2;
-      } else if (step == 2 && showing) {
-        step = 3;
-        say("forward");
-        click(main, "exit");
-      }
+      click("vidscanlines");
+      click("saveset");
+    } else if (mode == "save" && step > 0 && step < 5 && ++step == 5) {
+      say("saved");
+      click("exit");
+    } else if (mode == "forward" && step == 0 && showing) {
+      step = 1;
+      click("mini");
+    } else if (mode == "forward" && step == 1 && !showing) {
+      step = 2;
+      say("hidden");
+    } else if (mode == "forward" && step == 2 && showing) {
+      step = 3;
+      say("forward");
+      click("exit");
     }
   }
 };

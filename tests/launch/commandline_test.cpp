@@ -1,6 +1,5 @@
-// MAME's command line: the worked examples, numbers as the line writes them, where each
-// piece goes, and the rows whose piece is easy to get wrong (written out here from MAME's
-// option names, not taken from the builder's tables).
+// MAME's command line: the worked example, numbers as the line writes them, and the rows whose
+// piece is easy to get wrong, written out from MAME's option names, not the builder's tables.
 #include "launch/commandline.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +13,6 @@ namespace {
 
 using core::OptionSet;
 
-void workedExample(OptionSet& o) {
-  o.vidscanlines = 1;
-  o.vidvesa3 = o.viddep2 = o.snd2 = o.sndr3 = o.sndb2 = o.sndstereo1 = true;
-  o.gamma = "1.4";
-  o.fsslid = 2;
-  o.JoyList = 2;
-  o.logc = 1;
-}
-
 TEST(CommandLine, PiecesInTableOrder) {
   const struct {
     void (*set)(OptionSet&);
@@ -30,30 +20,36 @@ TEST(CommandLine, PiecesInTableOrder) {
     char separator = '.';
   } cases[] = {
       {[](OptionSet&) {}, "-noscanlines "},
-      {workedExample,
-       "-vesamode vesa2l -depth 16 -gamma 1.4 -frameskip 2 -soundcard 1 -sr 44100 -sb 16 "
-       "-stereo -joy standard -log "},
       {[](OptionSet& o) {
-         workedExample(o);
+         o.vidscanlines = o.logc = 1;
+         o.vidvesa3 = o.viddep2 = o.snd2 = o.sndr3 = o.sndb2 = o.sndstereo1 = true;
+         o.gamma = "1.4";
+         o.fsslid = o.JoyList = 2;
          o.flicker = "5";
          o.volume = "-3";
        },
        "-vesamode vesa2l -depth 16 -gamma 1.4 -frameskip 2 -flicker 5 -soundcard 1 -sr 44100 "
        "-sb 16 -stereo -volume -3 -joy standard -log "},
-      // Numbers with a period, without a trailing or a leading zero.
-      {[](OptionSet& o) { o.gamma = "1.1"; }, "-noscanlines -gamma 1.1 "},
-      {[](OptionSet& o) { o.gamma = "2"; }, "-noscanlines -gamma 2 "},
-      {[](OptionSet& o) { o.gamma = "0.8"; }, "-noscanlines -gamma .8 "},
-      {[](OptionSet& o) { o.gamma = "1,4"; }, "-noscanlines -gamma 1.4 ", ','},
-      {[](OptionSet& o) { o.fsslid = 11; }, "-noscanlines -frameskip 11 "},
-      // The joystick list: "None" gives nothing, the Hotrods are no "-joy" values.
-      {[](OptionSet& o) { o.JoyList = 0; }, "-noscanlines "},
-      {[](OptionSet& o) { o.JoyList = 23; }, "-noscanlines -hotrod "},
-      // Members that give no piece; sound card 2 and a rate of 44100 that are no typos.
-      {[](OptionSet& o) { o.snd1 = o.vidtweakoff = o.vidmon1 = o.sndoploff = true; },
-       "-noscanlines "},
-      {[](OptionSet& o) { o.vidvesa2 = o.viddep1 = o.snd3 = o.sndr3 = true; },
-       "-vesamode vesa2b -noscanlines -depth 8 -soundcard 3 -sr 44100 "},
+      // Numbers with a period and no leading zero; the Hotrods are no "-joy" value.
+      {[](OptionSet& o) {
+         o.gamma = "0.8";
+         o.fsslid = 11;
+         o.JoyList = 23;
+       },
+       "-noscanlines -gamma .8 -frameskip 11 -hotrod "},
+      // No trailing zero; members and "None" that give no piece.
+      {[](OptionSet& o) {
+         o.gamma = "2";
+         o.JoyList = 0;
+         o.snd1 = o.vidtweakoff = o.vidmon1 = o.sndoploff = true;
+       },
+       "-noscanlines -gamma 2 "},
+      // Sound card 2 and a rate of 44100 that are no typos.
+      {[](OptionSet& o) {
+         o.vidvesa2 = o.viddep1 = o.snd3 = o.sndr3 = true;
+         o.gamma = "1,1";
+       },
+       "-vesamode vesa2b -noscanlines -depth 8 -gamma 1.1 -soundcard 3 -sr 44100 ", ','},
       {[](OptionSet& o) { o.stretche = o.antid = o.transd = 1; },
        "-noscanlines -nostretch -noantialias -notranslucency "},
       // NTSC and the NTSC monitor both; the resolution after the monitor, before gamma.

@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,32 +30,54 @@ using ::testing::ElementsAre;
 using ::testing::Field;
 using ::testing::HasSubstr;
 
-TEST(GameName, ThePathAfterTheLastRomsFolder) {
+TEST(GameNameAndScript, TheNameAfterTheLastRomsFolderAndTheLineOverTheBlankRecord) {
   EXPECT_EQ(gameNameOf("/d/roms/a/Roms/mygame"), "mygame");  // the last, in any case
   EXPECT_EQ(gameNameOf("/d/EMU/ROMS/mygame/set2"), "mygame/set2");
   EXPECT_EQ(gameNameOf("/d/Emu/roms"), "/d/Emu/roms");
-  EXPECT_EQ(gameNameOf("/d/Games/mygame"), "/d/Games/mygame");
-}
-
-TEST(LaunchScript, TheLineWrittenOverTheBlankRecord) {
   test::TempFolder folder;
   const std::string path = launchScriptPath(folder.str());
   test::writeFile(path, std::string(300, 'x'));  // an older, longer script leaves nothing
-  const auto written = [&](std::string_view line) {
+  const std::pair<const char*, const char*> scripts[] = {
+      {"mame.exe a -b ", "mame.exe a -b "}, {"abcd", "abcd\n"}, {"", "\" \"\r\n"}};
+  for (const auto& [line, bytes] : scripts) {
     EXPECT_EQ(writeLaunchScript(path, line), std::nullopt);
-    return test::readFile(path);
-  };
-  EXPECT_EQ(written("mame.exe mygame -noscanlines "), "mame.exe mygame -noscanlines ");
-  EXPECT_EQ(written("abcd"), "abcd\n");
-  EXPECT_EQ(written(""), "\" \"\r\n");
+    EXPECT_EQ(test::readFile(path), bytes);
+  }
 }
 
-TEST(DosRules, WhatTheScriptAndDosCanCarry) {
-  for (const char* fine : {"pacman", "mygame/set2", "a-b_c!{}~'"}) EXPECT_FALSE(textProblem(fine));
-  EXPECT_THAT(textProblem("pac\nman").value_or(""), HasSubstr("line break"));
-  EXPECT_THAT(textProblem("pac\tman").value_or(""), HasSubstr("control character"));
-  EXPECT_THAT(textProblem("pac man").value_or(""), HasSubstr("blank"));
-  EXPECT_THAT(textProblem("pacm\xC3\xA4n").value_or(""), HasSubstr("printable ASCII"));
+TEST(DosRules, WhatTheScriptDosAndDosBoxTake) {
+  using Check = std::optional<std::string> (*)(std::string_view);
+  const std::string longest = "/" + std::string(kLongestMountedFolder - 1, 'f');
+  const std::tuple<Check, std::vector<std::string>> fine[] = {
+      {textProblem, {"mygame/set2", "a-b_c!{}~'"}},
+      {mountFolderProblem, {"/", "/games/MAME 0.37b", "/a<b>c|d&e^f'!\xC3\xA9", longest}},
+      {shellCommandProblem,
+       {"MAME.EXE", "CD-X.EXE", "CDX.EXE", "DELTA.EXE", "MOUNT.COM", "ECHO(.EXE", "A@.EXE",
+        "mame"}}};
+  for (const auto& [check, texts] : fine) {
+    for (const std::string& text : texts) EXPECT_EQ(check(text), std::nullopt) << text;
+  }
+  const std::tuple<Check, std::string, const char*> problems[] = {
+      {textProblem, "pac\nman", "line break"},
+      {textProblem, "pac\tman", "control character"},
+      {textProblem, "pac man", "blank"},
+      {textProblem, "pacm\xC3\xA4n", "printable ASCII"},
+      {mountFolderProblem, longest + "f",
+       "its path has 239 characters, and DOSBox mounts at most 238"},
+      {mountFolderProblem, "games/mame", "not a full path"},
+      {mountFolderProblem, "/a\rb", "line break"},
+      {mountFolderProblem, "/a\tb", "control character"},
+      {mountFolderProblem, "/a\x7F", "control character"},
+      {mountFolderProblem, "/100%games", "the character %"},
+      {mountFolderProblem, "/say\"hi", "a double quote"},
+      {shellCommandProblem, "@MAME.EXE", "begins with @"},
+      {shellCommandProblem, "cd.com", "a command of DOSBox's"},
+      {shellCommandProblem, "Echo.Com", "a command of DOSBox's"},
+      {shellCommandProblem, "rem", "a command of DOSBox's"},
+      {shellCommandProblem, "LOADHIGH.EXE", "a command of DOSBox's"}};
+  for (const auto& [check, text, problem] : problems) {
+    EXPECT_THAT(check(text).value_or(""), HasSubstr(problem)) << text;
+  }
   for (const char c : std::string_view("&|<>^%\"")) {
     EXPECT_THAT(textProblem(std::string("a") + c).value_or(""),
                 HasSubstr(std::string("character ") + c));
@@ -69,45 +91,18 @@ TEST(DosRules, WhatTheScriptAndDosCanCarry) {
   }
 }
 
-// Beyond the refusals of the run below: what DOSBox was measured to take, and the rest of
-// what it does not.
-TEST(DosRules, WhatDosBoxsMountLineAndShellTake) {
-  for (const std::string& fine :
-       {std::string("/"), std::string("/games/MAME 0.37b"), std::string("/a<b>c|d&e^f'!\xC3\xA9"),
-        "/" + std::string(kLongestMountedFolder - 1, 'f')}) {
-    EXPECT_EQ(mountFolderProblem(fine), std::nullopt) << fine;
-  }
-  const std::pair<std::string, const char*> folders[] = {
-      {"games/mame", "not a full path"},
-      {"/a\rb", "line break"},
-      {"/a\tb", "control character"},
-      {"/a\x7F", "control character"},
+// DOS keeps 126 characters from the blank after the name. The cut of "MAME.EXE game " and
+// options -aaa.., -bbb.., .. of the given lengths.
+TEST(DosRules, WhereDosCutsTheTail) {
+  const auto cutOf = [](const std::string& game, const std::vector<std::size_t>& lengths) {
+    std::vector<std::string> pieces;
+    std::string line = "MAME.EXE " + game + " ";
+    for (const std::size_t length : lengths) {
+      pieces.push_back("-" + std::string(length - 2, static_cast<char>('a' + pieces.size())) + " ");
+      line += pieces.back();
+    }
+    return tailCut(line, 8, game, pieces);
   };
-  for (const auto& [folder, problem] : folders) {
-    EXPECT_THAT(mountFolderProblem(folder).value_or(""), HasSubstr(problem)) << folder;
-  }
-  for (const char* fine : {"MAME.EXE", "CD-X.EXE", "CDX.EXE", "DELTA.EXE", "MOUNT.COM", "ECHO(.EXE",
-                           "A@.EXE", "mame"}) {
-    EXPECT_EQ(shellCommandProblem(fine), std::nullopt) << fine;
-  }
-  for (const char* command : {"cd.com", "Echo.Com", "rem", "LOADHIGH.EXE"}) {
-    EXPECT_THAT(shellCommandProblem(command).value_or(""), HasSubstr("a command of DOSBox's"))
-        << command;
-  }
-}
-
-// The cut of "MAME.EXE game " and options -aaa.., -bbb.., .. of the given lengths.
-std::optional<TailCut> cutOf(const std::string& game, const std::vector<std::size_t>& lengths) {
-  std::vector<std::string> pieces;
-  std::string line = "MAME.EXE " + game + " ";
-  for (const std::size_t length : lengths) {
-    pieces.push_back("-" + std::string(length - 2, static_cast<char>('a' + pieces.size())) + " ");
-    line += pieces.back();
-  }
-  return tailCut(line, 8, game, pieces);
-}
-
-TEST(DosRules, DosKeeps126CharactersFromTheBlankAfterTheName) {
   EXPECT_EQ(cutOf("pacman", {60, 59}), std::nullopt);  // 8 + 119: the final blank is dropped
   EXPECT_EQ(cutOf("pacman", {60, 60}).value().firstCut, "-" + std::string(58, 'b'));
   EXPECT_EQ(cutOf("pacman", {119, 3}).value().firstCut, "-b");  // the piece before is whole
@@ -124,6 +119,9 @@ struct MameFolder {
     options.mame = "MAME.EXE";
     options.DirMame = mame.string();
   }
+  ~MameFolder() {
+    if (fifoReader >= 0) ::close(fifoReader);
+  }
   RunOutcome run() {
     return runMame({.options = options,
                     .romFolder = (mame / "ROMS" / game).string(),
@@ -133,33 +131,13 @@ struct MameFolder {
                       return answer;
                     }});
   }
-  ~MameFolder() {
-    if (fifoReader >= 0) ::close(fifoReader);
-  }
-  // Moves the MAME folder to that path below the root, making the folders on the way.
-  void moveTo(const std::string& below) {
-    const fs::path moved = root.path() / below;
-    fs::create_directories(moved.parent_path());
-    fs::rename(mame, moved);
-    mame = moved;
-    options.DirMame = mame.string();
-  }
-  // A path below the root of exactly `length` characters, in folders DOS and Linux take.
-  std::string pathOfLength(std::size_t length) const {
-    std::string below;
-    std::size_t left = length - root.str().size() - 1;
-    for (; left > 200; left -= 201) below += std::string(200, 'd') + "/";
-    return below + std::string(left, 'd');
-  }
   fs::path script() const { return mame / "kestro.bat"; }
-  std::string line() const { return buildCommandLine(options, '.').line; }
 
   test::TempFolder root;
   fs::path mame = root.path() / "MAME";
   std::string game = "pacman";
   core::OptionSet options;
   test::ChildDosBox dosbox{root.path()};
-  platform::DosBoxStarter noDosBox{(root.path() / "none").string()};
   platform::ScriptStarter* starter = &dosbox;
   std::vector<platform::Message> messages;
   MessageAnswer answer = MessageAnswer::Ok;
@@ -167,7 +145,8 @@ struct MameFolder {
 };
 
 TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
-  const std::pair<void (*)(MameFolder&), const char*> cases[] = {
+  platform::DosBoxStarter noDosBox{"/nowhere"};
+  const std::pair<std::function<void(MameFolder&)>, const char*> cases[] = {
       {[](MameFolder& m) { m.options.DirMame.clear(); }, "No MAME folder is chosen"},
       {[](MameFolder& m) { m.options.mame.clear(); }, "No MAME executable is set"},
       {[](MameFolder& m) { m.game = "a&b"; }, "game name \"a&b\" cannot go into the launch script"},
@@ -180,33 +159,22 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
       {[](MameFolder& m) { m.options.mame = "mame0106b.exe"; }, "has no DOS file name"},
       {[](MameFolder& m) { m.options.mame = "MAME2.EXE"; }, "is not in the MAME folder"},
       {[](MameFolder& m) { m.options.DirMame += "/gone"; }, "cannot be read"},
+      // DOS would find KESTRO.BAT and start it over and over.
       {[](MameFolder& m) {
-         m.options.mame = "kestro";  // DOS would find KESTRO.BAT and start it over and over
+         m.options.mame = "kestro";
          test::writeFile(m.script(), "old");
        },
        "would start the launch script itself"},
       {[](MameFolder& m) { m.options.beam = "wide"; }, "The beam value is not a number"},
+      {[&](MameFolder& m) { m.starter = &noDosBox; }, "Install the Debian package \"dosbox\""},
+      // A name DOSBox would read as commands of its own.
+      {[](MameFolder& m) { m.options.DirMame += "\nMOUNT E .\nECHO INJECTED>E:\\INJ.TXT\nREM "; },
+       "cannot be mounted by DOSBox as drive C, because it holds a line break"},
+      {[](MameFolder& m) { m.options.mame = "DEL.EXE"; },  // DEL would delete the game's file
+       "\"DEL.EXE\" cannot be started from the launch script, because it is the name of DEL"},
+      // A launch script that is not a file of its own is left as it is.
       {[](MameFolder& m) { fs::create_directory(m.script()); },
        "cannot be written: Is a directory."},
-      {[](MameFolder& m) { m.starter = &m.noDosBox; }, "Install the Debian package \"dosbox\""},
-      // A name DOSBox would read as commands of its own.
-      {[](MameFolder& m) { m.moveTo("a\nMOUNT E .\nECHO INJECTED>E:\\INJ.TXT\nREM "); },
-       "cannot be mounted by DOSBox as drive C, because it holds a line break"},
-      {[](MameFolder& m) { m.moveTo("100%games"); }, "because it holds the character %"},
-      {[](MameFolder& m) { m.moveTo("say\"hi"); }, "because it holds a double quote"},
-      {[](MameFolder& m) { m.moveTo(m.pathOfLength(kLongestMountedFolder + 1)); },
-       "its path has 239 characters, and DOSBox mounts at most 238"},
-      {[](MameFolder& m) {
-         fs::copy_file(m.mame / "MAME.EXE", m.mame / "DEL.EXE");
-         m.options.mame = "DEL.EXE";  // the shell's DEL would delete the game's file
-       },
-       "\"DEL.EXE\" cannot be started from the launch script, because it is the name of DEL"},
-      {[](MameFolder& m) {
-         fs::copy_file(m.mame / "MAME.EXE", m.mame / "@MAME.EXE");
-         m.options.mame = "@MAME.EXE";
-       },
-       "because it begins with @"},
-      // A launch script that is not a file of its own is left as it is.
       {[](MameFolder& m) {
          test::writeFile(m.root.path() / "victim", "keep");
          fs::create_symlink("../victim", m.script());
@@ -236,10 +204,8 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
 }
 
 // MAME's exit code decides: 0 closes DOSBox, anything else keeps it open, with MAME's words
-// on screen, until a key is pressed. Measured from outside, in DOSBox's window on an X server
-// of the test's own: the failing MAME has run (its tail file is written), DOSBox still runs
-// seconds later, and a key pressed in its window closes it. The MAME folder that succeeds is
-// the longest DOSBox mounts, holding characters a shell line would read as its own.
+// on screen, until a key is pressed in its window (on an X server of the test's own). The MAME
+// folder that succeeds is the longest DOSBox mounts, holding characters the shell reads.
 TEST(RunMame, DosBoxClosesAfterMameSucceedsAndWaitsForAKeyAfterItFails) {
   const test::VirtualDisplay display;
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
@@ -248,13 +214,13 @@ TEST(RunMame, DosBoxClosesAfterMameSucceedsAndWaitsForAKeyAfterItFails) {
     test::ChildDosBox dosbox(m.root.path(), display.name());
     m.starter = &dosbox;
     if (fails) {
-      fs::remove(m.mame / "MAME.EXE");
-      fs::copy_file(test::failingProgram(), m.mame / "MAME.EXE");
+      fs::copy_file(test::failingProgram(), m.mame / "MAME.EXE",
+                    fs::copy_options::overwrite_existing);
     } else {
-      std::string below = m.pathOfLength(kLongestMountedFolder);
-      below.replace(below.size() - 12, 12, "a<b>c|d&e^f'");
-      m.moveTo(below);
-      ASSERT_EQ(m.options.DirMame.size(), kLongestMountedFolder);
+      m.options.DirMame.resize(kLongestMountedFolder - 12, 'd');
+      m.options.DirMame += "a<b>c|d&e^f'";
+      fs::rename(m.mame, m.options.DirMame);
+      m.mame = m.options.DirMame;
     }
     ASSERT_EQ(m.run(), RunOutcome::Started);
     const fs::path tail = m.mame / test::kTailFile;
@@ -267,8 +233,7 @@ TEST(RunMame, DosBoxClosesAfterMameSucceedsAndWaitsForAKeyAfterItFails) {
     EXPECT_EQ(test::readFile(tail), " pacman");
     if (fails) {
       EXPECT_FALSE(dosbox.waitForExit(std::chrono::seconds(3))) << "MAME failed, DOSBox closed";
-      ASSERT_TRUE(display.pressKeyInDosBox())
-          << "no DOSBox window to press a key in on " << display.name();
+      ASSERT_TRUE(display.pressKeyInDosBox()) << "no DOSBox window on " << display.name();
       EXPECT_TRUE(dosbox.waitForExit(std::chrono::seconds(20))) << "the key left DOSBox open";
     } else {
       EXPECT_TRUE(ended || dosbox.waitForExit()) << dosbox.log();
@@ -278,17 +243,15 @@ TEST(RunMame, DosBoxClosesAfterMameSucceedsAndWaitsForAKeyAfterItFails) {
 
 // Records the command and fails as a DOSBox that is no program would: a DOSBox kept open
 // would wait for a user to close it.
-struct FailingDosBox : platform::DosBoxStarter {
-  std::vector<std::string> arguments;
-  std::optional<std::string> startProcess(const platform::ProcessCommand& command) override {
-    arguments = command.arguments;
-    return "Exec format error";
-  }
-};
-
 TEST(RunMame, ListingsKeepDosBoxOpenAndAFailedStartIsNamed) {
+  struct FailingDosBox : platform::DosBoxStarter {
+    std::vector<std::string> arguments;
+    std::optional<std::string> startProcess(const platform::ProcessCommand& command) override {
+      arguments = command.arguments;
+      return "Exec format error";
+    }
+  } dosbox;
   MameFolder m;
-  FailingDosBox dosbox;
   m.starter = &dosbox;
   m.options.reqromc = 1;
   EXPECT_EQ(m.run(), RunOutcome::Refused);
@@ -308,6 +271,8 @@ TEST(RunMame, ALineDosWouldCutRunsOnlyWhenTheUserSaysOk) {
   o.fsslid = 11;
   o.JoyList = 9;
   o.mame = "mame.exe";
+  o.RomName = m.game;
+  const std::string line = buildCommandLine(o, '.').line;
   for (const MessageAnswer answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
     m.answer = answer;
     m.messages.clear();
@@ -318,11 +283,11 @@ TEST(RunMame, ALineDosWouldCutRunsOnlyWhenTheUserSaysOk) {
     EXPECT_THAT(m.messages[0].prompt,
                 AllOf(HasSubstr("at most 126 characters"), HasSubstr("has 167."),
                       HasSubstr("from the option \"-soundcard\" on")));
-    EXPECT_EQ(test::readFile(m.script()), ok ? m.line() : "");
+    EXPECT_EQ(test::readFile(m.script()), ok ? line : "");
     EXPECT_EQ(m.dosbox.starts(), ok ? 1 : 0);
   }
   ASSERT_TRUE(m.dosbox.waitForExit()) << m.dosbox.log();
-  EXPECT_EQ(test::readFile(m.mame / test::kTailFile), m.line().substr(8, 126)) << m.dosbox.log();
+  EXPECT_EQ(test::readFile(m.mame / test::kTailFile), line.substr(8, 126)) << m.dosbox.log();
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
+#include <cstdlib>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -18,86 +18,34 @@ namespace kestro::test {
 std::filesystem::path tailProgram() { return KESTRO_TAIL_PROGRAM; }
 std::filesystem::path failingProgram() { return KESTRO_FAILING_PROGRAM; }
 
-namespace {
-
-// Runs the X client with those words on the display and waits for it; its exit status, or -1.
-int runToEnd(const std::string& display, std::vector<std::string> words) {
-  std::vector<char*> arguments;
-  for (std::string& word : words) arguments.push_back(word.data());
-  arguments.push_back(nullptr);
-  std::string ours = "DISPLAY=" + display;
-  std::vector<char*> variables{ours.data()};
-  for (char** variable = environ; *variable != nullptr; ++variable) {
-    if (!std::string_view(*variable).starts_with("DISPLAY=")) variables.push_back(*variable);
+// The shell says its number, then becomes Xvfb, which picks a free display and says its number
+// once it takes clients.
+VirtualDisplay::VirtualDisplay()
+    : server_(::popen("echo $$; exec " KESTRO_XVFB
+                      " -displayfd 1 -noreset -nolisten tcp -screen 0 800x600x24 2>/dev/null",
+                      "re")) {
+  int number = -1;
+  if (server_ && std::fscanf(server_, "%d %d", &pid_, &number) == 2) {
+    name_ = ":" + std::to_string(number);
   }
-  variables.push_back(nullptr);
-  pid_t child = -1;
-  if (::posix_spawn(&child, arguments[0], nullptr, nullptr, arguments.data(), variables.data()) !=
-      0) {
-    return -1;
-  }
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-}  // namespace
-
-VirtualDisplay::VirtualDisplay() {
-  // A display number of our own; one taken already makes Xvfb end, and the next is tried.
-  for (int attempt = 0; attempt < 20 && name_.empty(); ++attempt) {
-    start(500 + (::getpid() * 7 + attempt * 31) % 4000);
-  }
-}
-
-void VirtualDisplay::start(int number) {
-  const std::string name = ":" + std::to_string(number);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::string words[] = {KESTRO_XVFB, name,      "-noreset", "-nolisten",
-                         "tcp",       "-screen", "0",        "800x600x24"};
-  std::vector<char*> arguments;
-  for (std::string& word : words) arguments.push_back(word.data());
-  arguments.push_back(nullptr);
-  pid_t server = -1;
-  const int error =
-      ::posix_spawn(&server, arguments[0], &actions, nullptr, arguments.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) return;
-  // Ready once its socket is there; gone when the number was taken.
-  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-  for (int wait = 0; wait < 200; ++wait) {
-    if (::waitpid(server, nullptr, WNOHANG) != 0) return;
-    if (std::filesystem::exists(socket)) {
-      server_ = server;
-      name_ = name;
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  ::kill(server, SIGTERM);
-  ::waitpid(server, nullptr, 0);
 }
 
 VirtualDisplay::~VirtualDisplay() {
-  if (server_ > 0 && ::kill(server_, SIGTERM) == 0) ::waitpid(server_, nullptr, 0);
+  if (pid_ > 0) ::kill(pid_, SIGTERM);
+  if (server_) ::pclose(server_);
 }
 
 bool VirtualDisplay::pressKeyInDosBox() const {
   // With no window manager the keyboard follows the pointer: move it onto the window first.
   return !name_.empty() &&
-         runToEnd(name_, {KESTRO_XDOTOOL, "search", "--class", "dosbox", "mousemove", "--window",
-                          "%1", "10", "10", "key", "space"}) == 0;
+         std::system(("DISPLAY=" + name_ +
+                      " " KESTRO_XDOTOOL
+                      " search --class dosbox mousemove --window %1 10 10 key space")
+                         .c_str()) == 0;
 }
 
-ChildDosBox::~ChildDosBox() { end(); }
-
-void ChildDosBox::end() {
+ChildDosBox::~ChildDosBox() {
   if (child_ > 0 && ::kill(child_, SIGKILL) == 0) ::waitpid(child_, nullptr, 0);
-  child_ = -1;
 }
 
 std::optional<std::string> ChildDosBox::startProcess(const platform::ProcessCommand& command) {
