@@ -36,12 +36,19 @@ VirtualDisplay::~VirtualDisplay() {
 }
 
 bool VirtualDisplay::pressKeyInDosBox() const {
+  if (name_.empty()) return false;
   // With no window manager the keyboard follows the pointer: move it onto the window first.
-  return !name_.empty() &&
-         std::system(("DISPLAY=" + name_ +
-                      " " KESTRO_XDOTOOL
-                      " search --class dosbox mousemove --window %1 10 10 key space")
-                         .c_str()) == 0;
+  // DOSBox replaces its window while it sets its video mode, so a window found a moment too
+  // early may be gone when the key goes out: try again.
+  const std::string press = "DISPLAY=" + name_ +
+                            " " KESTRO_XDOTOOL
+                            " search --onlyvisible --class dosbox mousemove --window %1 10 10"
+                            " key space 2>/dev/null";
+  for (int attempt = 0; attempt < 10; ++attempt) {
+    if (std::system(press.c_str()) == 0) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  }
+  return false;
 }
 
 ChildDosBox::~ChildDosBox() {
