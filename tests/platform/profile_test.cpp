@@ -16,6 +16,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/text.h"
@@ -252,31 +253,18 @@ TEST_F(Profile, ALinkedFileStaysALinkKeepsItsBitsAndALeftoverIsRemovedNotFollowe
 TEST_F(Profile, TwoWritersAtOnceLoseNoKey) {
   const std::string shipped = readFile(KESTRO_SHIPPED_INI);
   writeFile(file, shipped);
-  // Both start on one signal and add keys of their own to two sections both write, so a write
-  // that starts from a stale copy loses a key.
+  // Both add keys of their own to two sections both write, so a write that starts from a stale
+  // copy loses a key. Each opens the lock file anew, as another copy of the program does.
   const auto section = [](int index) { return index % 2 ? "UserSettingsAud" : "UserSettingsVid"; };
   const auto key = [](char writer, int index) { return writer + std::to_string(index); };
-  int go[2];
-  ASSERT_EQ(::pipe(go), 0);
-  std::vector<pid_t> writers;
+  std::vector<std::thread> writers;
   for (const char writer : {'a', 'b'}) {
-    writers.push_back(::fork());
-    if (writers.back() == 0) {
-      ::close(go[1]);
-      if (char unused; ::read(go[0], &unused, 1) != 0) _exit(3);
-      for (int i = 0; i < 150; ++i) {
-        if (write(section(i), key(writer, i), key(writer, i)) != "") _exit(1);
-      }
-      _exit(0);
-    }
+    writers.emplace_back([&, writer] {
+      for (int i = 0; i < 150; ++i)
+        EXPECT_EQ(write(section(i), key(writer, i), key(writer, i)), "");
+    });
   }
-  ::close(go[0]);
-  ::close(go[1]);  // the pipe's end starts both
-  for (const pid_t child : writers) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a write failed";
-  }
+  for (std::thread& writer : writers) writer.join();
   for (const char writer : {'a', 'b'}) {
     for (int i = 0; i < 150; ++i) EXPECT_EQ(value(section(i), key(writer, i)), key(writer, i));
   }
@@ -300,6 +288,18 @@ class InPlace : public Profile {
 
   uid_t writer = 0;  // 0: ourselves
 };
+
+TEST_F(InPlace, TheFileChangesAsAReplacedOneWould) {
+  writeFile(file, "[A]\nk=1\n[B]\nj=2\n");
+  const char* writes[][4] = {{"A", "k", "100", "[A]\nk=100\n[B]\nj=2\n"},
+                             {"A", "k", "", "[A]\nk=\n[B]\nj=2\n"},
+                             {"A", "n", "4", "[A]\nk=\nn=4\n[B]\nj=2\n"},
+                             {"C", "m", "5", "[A]\nk=\nn=4\n[B]\nj=2\n[C]\nm=5\n"}};
+  for (const auto& [section, key, text, expected] : writes) {
+    EXPECT_EQ(inChild([&] { return write(section, key, text); }, writer), "");
+    EXPECT_EQ(readFile(file), expected);
+  }
+}
 
 TEST_F(InPlace, AWriteThatRunsOutOfSpaceLeavesTheFileAsItWas) {
   const std::string old = "[A]\nk=1\n[B]\n" + std::string(10000, ';') + "\n";
