@@ -295,9 +295,9 @@ TEST_F(InPlace, TheFileChangesAsAReplacedOneWould) {
                              {"A", "k", "", "[A]\nk=\n[B]\nj=2\n"},
                              {"A", "n", "4", "[A]\nk=\nn=4\n[B]\nj=2\n"},
                              {"C", "m", "5", "[A]\nk=\nn=4\n[B]\nj=2\n[C]\nm=5\n"}};
-  for (const auto& [section, key, text, expected] : writes) {
-    EXPECT_EQ(inChild([&] { return write(section, key, text); }, writer), "");
-    EXPECT_EQ(readFile(file), expected);
+  for (const auto& row : writes) {
+    EXPECT_EQ(inChild([&] { return write(row[0], row[1], row[2]); }, writer), "");
+    EXPECT_EQ(readFile(file), row[3]);
   }
 }
 
