@@ -137,29 +137,6 @@ TEST_F(Settings, KeysNoControlFeedsWriteBackWhatWasLastLoadedAlsoAfterDefaultSet
   EXPECT_EQ(stored({"resx", "resy", "vgafreq"}), "640 480 0");
 }
 
-TEST_F(Settings, ASecondSaveLeavesTheFileUntouched) {
-  fs::copy_file(KESTRO_SHIPPED_INI, ini);
-  OptionSet options = sample(1);
-  ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
-  const std::string first = readFile(ini);
-  const fs::file_time_type firstTime = fs::last_write_time(ini);
-  ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
-  EXPECT_EQ(readFile(ini), first);
-  EXPECT_EQ(fs::last_write_time(ini), firstTime);
-}
-
-TEST_F(Settings, NumbersAreWrittenWithAPeriodUnderACommaAndReadBackTheSame) {
-  OptionSet options = sample(2);
-  options.gamma = "1,3";
-  options.volume = "-0,5";
-  ASSERT_TRUE(saveUserSettings(options, remembered, ini, ',').saved);
-  EXPECT_NE(readFile(ini).find("gamma= 1.3\n"), std::string::npos);
-  EXPECT_NE(readFile(ini).find("volume=-.5\n"), std::string::npos);
-  OptionSet loaded;
-  loadUserSettings(loaded, remembered, ini, ',');
-  EXPECT_EQ(core::readNumber(loaded.gamma, ','), 1.3);
-}
-
 TEST_F(Settings, AFirstRunShowsTheShippedDefaultsAndEachSetsItsControl) {
   fs::copy_file(KESTRO_SHIPPED_INI, ini);
   OptionSet first = sample(0), overAll = sample(0), overNone = sample(1);

@@ -1,13 +1,10 @@
-// The settings file as a whole: values of any length come back whole, what no control
-// changed survives a save byte for byte, a save is all of it or none of it even when the
-// saver is killed, and a file that cannot be a settings file is named, not read.
+// The settings file as a whole: what no control changed, values of any length too, survives a save
+// byte for byte, a save is all of it or none of it even when the saver is killed, and a file that
+// cannot be a settings file is named.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 
@@ -30,14 +27,6 @@ class SettingsFile : public ::testing::Test {
   test::TempFolder folder;
   const std::string file = (folder.path() / "kestro.ini").string();
 };
-
-TEST_F(SettingsFile, AValueOfAnyLengthReadsWhole) {
-  for (const std::size_t length : {0, 253, 254, 255, 300, 5000}) {
-    const std::string text(length, 'x');
-    writeFile(file, "[EXE]\nexe= " + text + " \n");
-    EXPECT_EQ(ReadIniValue("EXE", "exe", file), text) << length;
-  }
-}
 
 // Replaces the value of `key` in the first section named `section` of `text`.
 std::string withValue(std::string text, std::string_view section, std::string_view key,
@@ -62,10 +51,13 @@ TEST_F(SettingsFile, WhatNoControlChangedComesBackFromASaveByteForByte) {
   writeFile(file, edited);
   OptionSet options;
   Remembered remembered;
+  const fs::file_time_type longAgo = fs::last_write_time(file) - std::chrono::hours(24);
+  fs::last_write_time(file, longAgo);
   loadUserSettings(options, remembered, file, '.');
   EXPECT_TRUE(options.vidvesa2);
   ASSERT_TRUE(saveUserSettings(options, remembered, file, '.').saved);
   EXPECT_EQ(readFile(file), edited);
+  EXPECT_EQ(fs::last_write_time(file), longAgo) << "a save that changes nothing rewrites nothing";
 }
 
 TEST_F(SettingsFile, ASaverKilledAnywhereLeavesOneWholeSave) {
@@ -79,64 +71,46 @@ TEST_F(SettingsFile, ASaverKilledAnywhereLeavesOneWholeSave) {
   saves[1].fsslid = 7;
   saves[1].mame = "MAME37B.EXE";
   saves[1].gamma = "0.8";
-  ASSERT_TRUE(saveUserSettings(saves[0], remembered[0], file, '.').saved);
+  const auto save = [&](int round) {
+    return saveUserSettings(saves[round % 2], remembered[round % 2], file, '.').saved;
+  };
+  ASSERT_TRUE(save(0));
   const std::string firstSave = readFile(file);
-  ASSERT_TRUE(saveUserSettings(saves[1], remembered[1], file, '.').saved);
+  ASSERT_TRUE(save(1));
   const std::string secondSave = readFile(file);
   std::mt19937 random(3);
   for (int kill = 0; kill < 12; ++kill) {
     writeFile(file, firstSave);
-    int started[2];
-    ASSERT_EQ(::pipe(started), 0);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      for (int round = 1;; ++round) {
-        if (!saveUserSettings(saves[round % 2], remembered[round % 2], file, '.').saved) _exit(1);
-        if (round == 1 && ::write(started[1], "!", 1) != 1) _exit(2);
-      }
-    }
-    ::close(started[1]);
-    char signal = 0;
-    ASSERT_EQ(::read(started[0], &signal, 1), 1) << "the saver failed before its first save";
-    ::close(started[0]);
-    ::usleep(std::uniform_int_distribution<useconds_t>(0, 20000)(random));
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status)) << "a save failed";
+    const auto delay = std::chrono::microseconds(std::uniform_int_distribution(0, 20000)(random));
+    ASSERT_EQ(test::killedWhileRunning([&](int round) { return save(round + 1); }, delay), "");
     const std::string text = readFile(file);
     ASSERT_TRUE(text == firstSave || text == secondSave) << "half a save, kill " << kill;
   }
 }
 
-TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamedOnceAndNeverOverwritten) {
-  EXPECT_EQ(settingsFileProblem(file), std::nullopt) << "a missing file is the usual first start";
-  writeFile(file, readFile(KESTRO_SHIPPED_INI));
-  fs::resize_file(file, platform::kProfileMaxBytes);
-  EXPECT_EQ(settingsFileProblem(file), std::nullopt);
-  fs::resize_file(file, platform::kProfileMaxBytes + 1);
-  EXPECT_NE(settingsFileProblem(file).value_or("").find("holds 17 MiB"), std::string::npos);
-
-  constexpr std::uint64_t kHuge = std::uint64_t{1} << 40;  // sparse: no disk space taken
-  fs::resize_file(file, kHuge);
-  const std::optional<std::string> problem = settingsFileProblem(file);
-  ASSERT_TRUE(problem);
-  EXPECT_NE(problem->find(file + ": it holds 1048576 MiB"), std::string::npos) << *problem;
-  EXPECT_NE(problem->find("at most 16 MiB"), std::string::npos) << *problem;
-  OptionSet options;
-  Remembered remembered;
-  loadUserSettings(options, remembered, file, '.');
-  EXPECT_EQ(options.gamma, OptionSet().gamma);
-  EXPECT_EQ(options.vidvesa1, OptionSet().vidvesa1) << "the shipped defaults were not read";
-  EXPECT_EQ(saveUserSettings(options, remembered, file, '.').error, EFBIG);
-  EXPECT_EQ(fs::file_size(file), kHuge);
-  std::string start(100, '\0');
-  std::ifstream(file, std::ios::binary).read(start.data(), 100);
-  EXPECT_EQ(start, readFile(KESTRO_SHIPPED_INI).substr(0, 100));
-
-  fs::remove(file);
-  fs::create_directory(file);
-  EXPECT_NE(settingsFileProblem(file).value_or("").find("it is a folder"), std::string::npos);
+TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamed) {
+  const struct {
+    std::int64_t size;  // -1: no file, -2: a folder
+    std::string named;  // empty: nothing to name
+  } cases[] = {
+      {-1, ""},  // the usual first start
+      {platform::kProfileMaxBytes, ""},
+      {platform::kProfileMaxBytes + 1, "it holds 17 MiB"},
+      {std::int64_t{1} << 40,  // sparse: no disk space taken
+       file + ": it holds 1048576 MiB, and a settings file may hold at most 16 MiB."},
+      {-2, file + ": it is a folder."},
+  };
+  for (const auto& [size, named] : cases) {
+    fs::remove(file);
+    if (size == -2) fs::create_directory(file);
+    if (size >= 0) {
+      writeFile(file, "[EXE]\nexe=MAME.EXE\n");
+      fs::resize_file(file, static_cast<std::uintmax_t>(size));
+    }
+    const std::optional<std::string> problem = settingsFileProblem(file);
+    EXPECT_EQ(problem.has_value(), !named.empty()) << size;
+    EXPECT_NE(problem.value_or("").find(named), std::string::npos) << problem.value_or("");
+  }
 }
 
 }  // namespace

@@ -2,10 +2,16 @@
 // it as the program's folder, so none reads or writes a settings file of another.
 #pragma once
 
+#include <grp.h>
+#include <signal.h>
 #include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -39,6 +45,62 @@ inline std::string readFile(const std::filesystem::path& file) {
 
 inline void writeFile(const std::filesystem::path& file, const std::string& bytes) {
   std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// Runs `body` in a child process, as `user` where not 0, and returns the text it returned. The
+// child ends within ten seconds, so a call that blocks fails the test instead of hanging it,
+// and what it changes in its process (signals, filters, its user) ends with it.
+inline std::string inChild(const std::function<std::string()>& body, uid_t user = 0) {
+  int channel[2];
+  if (::pipe(channel) != 0) throw std::runtime_error("pipe failed");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(channel[0]);
+    ::alarm(10);
+    if (user != 0 && (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0))
+      ::_exit(125);
+    const std::string answer = body();
+    ::_exit(::write(channel[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size())
+                ? 0
+                : 126);
+  }
+  ::close(channel[1]);
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+    answer.append(buffer, got);
+  ::close(channel[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return answer;
+  return "child ended with status " + std::to_string(status);
+}
+
+// Runs `step(0)`, `step(1)`, ... in a child process, as `user` where not 0, and kills it `delay`
+// after its first step; "" when the kill ended it, else how it ended.
+inline std::string killedWhileRunning(const std::function<bool(int)>& step,
+                                      std::chrono::microseconds delay, uid_t user = 0) {
+  int started[2];
+  if (::pipe(started) != 0) throw std::runtime_error("pipe failed");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (user != 0 && (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0))
+      ::_exit(125);
+    for (int round = 0;; ++round) {
+      if (!step(round)) ::_exit(1);
+      if (round == 0 && ::write(started[1], "!", 1) != 1) ::_exit(2);
+    }
+  }
+  ::close(started[1]);
+  char signal = 0;
+  const bool running = ::read(started[0], &signal, 1) == 1;
+  ::close(started[0]);
+  if (running) ::usleep(static_cast<useconds_t>(delay.count()));
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  if (WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) return "";
+  return "the child ended with status " + std::to_string(status) + " before the kill";
 }
 
 }  // namespace kestro::test
