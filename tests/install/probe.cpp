@@ -1,8 +1,8 @@
 // Loaded into a real Kestro (LD_PRELOAD) by the install tests to drive the installed program's
 // own window. It writes lines to the file KESTRO_PROBE_REPORT names and clicks as
 // KESTRO_PROBE_MODE says:
-//   save     "shown", "state <name> <value>" for every check box, option button and slider,
-//            ticks "vidscanlines", presses "Save Settings", "saved", then "Exit";
+//   save     "shown", "state <name> <0|1>" for every check box and option button, ticks
+//            "vidscanlines", presses "Save Settings", "saved", then "Exit";
 //   forward  presses "Minimize", "hidden", waits for a second start to bring the window
 //            back, "forward", then "Exit".
 // Every message box is reported as "message: <text>" and answered with OK.
@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
-#include <QSlider>
 #include <QTest>
 #include <QTimer>
 
@@ -50,9 +49,6 @@ struct Probe {
         if (button->isCheckable() && !button->objectName().isEmpty()) {
           say(QStringLiteral("state %1 %2").arg(button->objectName()).arg(button->isChecked()));
         }
-      }
-      for (auto* slider : main->findChildren<QSlider*>()) {
-        say(QStringLiteral("state %1 %2").arg(slider->objectName()).arg(slider->value()));
       }
       click("vidscanlines");
       click("saveset");
