@@ -67,7 +67,6 @@ TEST_F(Access, RolesNamesAndEveryActionReachTheRecord) {
     EXPECT_EQ(node->text(QAccessible::Name), label(name)) << name;
     EXPECT_EQ(node->text(QAccessible::Description).isEmpty(), name == "gamename");
   }
-  EXPECT_EQ(label("vidgammal"), " 1.3");
   EXPECT_EQ(label("gamename").toStdString(), folder.path().string());
 }
 
@@ -78,12 +77,11 @@ TEST_F(Access, OneTabStopPerGroupAndTheArrowKeysMoveInsideIt) {
   click("vidvesa2");
   for (const char* frame : {"vidtweak", "viddep", "vidvm", "vidmon", "sndcard", "sndrate", "sndbit",
                             "sndstereo", "sndopl", "vgafreqf"}) {
-    const QList<QRadioButton*> buttons = widget(frame).findChildren<QRadioButton*>();
-    EXPECT_EQ(std::ranges::count_if(
-                  buttons,
-                  [](QRadioButton* button) { return (button->focusPolicy() & Qt::TabFocus) != 0; }),
-              1)
-        << frame;
+    int stops = 0;
+    for (auto* button : widget(frame).findChildren<QRadioButton*>()) {
+      stops += (button->focusPolicy() & Qt::TabFocus) != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(stops, 1) << frame;
   }
   widget("vidvesa2").setFocus(Qt::TabFocusReason);
   QTest::keyClick(&widget("vidvesa2"), Qt::Key_Down);
