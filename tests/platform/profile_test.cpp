@@ -45,11 +45,6 @@ class Profile : public ::testing::Test {
                ? ""
                : std::strerror(errno);
   }
-  fs::file_time_type makeOld() const {
-    const fs::file_time_type longAgo = fs::last_write_time(file) - std::chrono::hours(24);
-    fs::last_write_time(file, longAgo);
-    return longAgo;
-  }
 
   test::TempFolder folder;
   const std::string file = (folder.path() / "kestro.ini").string();
@@ -101,7 +96,10 @@ const ReadCase kReadCases[] = {
     {std::nullopt, "", "S", "k", nullptr},
 };
 
-TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCall) {
+// A load reads many keys at once: each must read as it reads alone, in any order and letter
+// case, asked twice or not there, whole however long.
+TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCallAlsoInABatch) {
+  constexpr const char* kMissing = "\x01";
   for (const ReadCase& row : kReadCases) {
     SCOPED_TRACE(row.text.value_or("no file"));
     fs::remove(file);
@@ -112,29 +110,16 @@ TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCall) {
     ASSERT_EQ(count, row.expected.size());
     EXPECT_EQ(buffer.substr(0, count + 1), row.expected + '\0');
     EXPECT_EQ(buffer.substr(row.size), "########") << "written past the buffer's size";
-  }
-}
-
-// A load reads many keys at once: each must read as it reads alone, in any order and letter
-// case, asked twice or not there, whole however long.
-TEST_F(Profile, ABatchReadGivesEachKeyWhatItsOwnReadGives) {
-  constexpr const char* kMissing = "\x01";
-  for (const ReadCase& row : kReadCases) {
-    SCOPED_TRACE(row.text.value_or("no file"));
-    fs::remove(file);
-    if (row.text) writeFile(file, *row.text);
     const ProfileKey keys[] = {{row.section, row.key}, {"t", "K"},     {"S", "j"},
                                {row.section, row.key}, {" s", "key "}, {"T", "k"}};
     const std::vector<std::optional<std::string>> values =
         GetPrivateProfileStrings(file.c_str(), keys);
     ASSERT_EQ(values.size(), std::size(keys));
     for (std::size_t index = 0; index < values.size(); ++index) {
-      const std::string section(keys[index].section);
-      const std::string key(keys[index].key);
       std::string alone(1024, '\0');
-      alone.resize(GetPrivateProfileStringA(section.c_str(), key.c_str(), kMissing, alone.data(),
-                                            alone.size(), file.c_str()));
-      EXPECT_EQ(values[index].value_or(kMissing), alone) << section << " " << key;
+      alone.resize(GetPrivateProfileStringA(keys[index].section.data(), keys[index].key.data(),
+                                            kMissing, alone.data(), alone.size(), file.c_str()));
+      EXPECT_EQ(values[index].value_or(kMissing), alone) << index;
     }
   }
 }
@@ -186,7 +171,7 @@ TEST_F(Profile, AWriteChangesOnlyItsValueOrAddsOneLine) {
   for (const EditCase& edit : kEditCases) {
     SCOPED_TRACE(std::string(edit.key) + " in " + edit.before.substr(0, 20));
     writeFile(file, edit.before);
-    const fs::file_time_type longAgo = makeOld();
+    const fs::file_time_type longAgo = test::ageFile(file);
     EXPECT_EQ(write(edit.section, edit.key, edit.value), "");
     std::string expected = edit.before;
     if (!edit.from.empty()) expected.replace(expected.find(edit.from), edit.from.size(), edit.to);
@@ -247,12 +232,8 @@ TEST_F(Profile, AHugeFileAPipeOrADeviceIsNeitherReadNorWrittenAndNothingBlocks) 
     EXPECT_EQ(inChild([&] { return value("S", "k"); }), row.readable ? "v" : "");
     EXPECT_EQ(inChild([&] { return write("S", "k", "w"); }),
               row.error ? std::strerror(row.error) : "");
-    if (row.oddAt != file) {
-      EXPECT_EQ(fs::file_size(file), row.size);
-    }
-    if (row.oddAt == lock) {
-      EXPECT_EQ(readFile(file), small);
-    }
+    EXPECT_EQ(row.oddAt == file ? row.size : fs::file_size(file), row.size);
+    EXPECT_EQ(row.oddAt == lock ? readFile(file) : small, small);
   }
   EXPECT_FALSE(fs::exists("/dev/zero.lock"));
 }

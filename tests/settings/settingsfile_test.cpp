@@ -51,8 +51,7 @@ TEST_F(SettingsFile, WhatNoControlChangedComesBackFromASaveByteForByte) {
   writeFile(file, edited);
   OptionSet options;
   Remembered remembered;
-  const fs::file_time_type longAgo = fs::last_write_time(file) - std::chrono::hours(24);
-  fs::last_write_time(file, longAgo);
+  const fs::file_time_type longAgo = test::ageFile(file);
   loadUserSettings(options, remembered, file, '.');
   EXPECT_TRUE(options.vidvesa2);
   ASSERT_TRUE(saveUserSettings(options, remembered, file, '.').saved);

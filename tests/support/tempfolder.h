@@ -47,6 +47,19 @@ inline void writeFile(const std::filesystem::path& file, const std::string& byte
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
+// Dates `file` a day back, so a rewrite shows in its time; returns the new time.
+inline std::filesystem::file_time_type ageFile(const std::filesystem::path& file) {
+  const auto longAgo = std::filesystem::last_write_time(file) - std::chrono::hours(24);
+  std::filesystem::last_write_time(file, longAgo);
+  return longAgo;
+}
+
+// In a child: becomes `user` where not 0, or ends.
+inline void becomeUser(uid_t user) {
+  if (user != 0 && (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0))
+    ::_exit(125);
+}
+
 // Runs `body` in a child process, as `user` where not 0, and returns the text it returned. The
 // child ends within ten seconds, so a call that blocks fails the test instead of hanging it,
 // and what it changes in its process (signals, filters, its user) ends with it.
@@ -57,12 +70,9 @@ inline std::string inChild(const std::function<std::string()>& body, uid_t user 
   if (child == 0) {
     ::close(channel[0]);
     ::alarm(10);
-    if (user != 0 && (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0))
-      ::_exit(125);
+    becomeUser(user);
     const std::string answer = body();
-    ::_exit(::write(channel[1], answer.data(), answer.size()) == static_cast<ssize_t>(answer.size())
-                ? 0
-                : 126);
+    ::_exit(::write(channel[1], answer.data(), answer.size()) == ssize_t(answer.size()) ? 0 : 126);
   }
   ::close(channel[1]);
   std::string answer;
@@ -84,8 +94,7 @@ inline std::string killedWhileRunning(const std::function<bool(int)>& step,
   if (::pipe(started) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = ::fork();
   if (child == 0) {
-    if (user != 0 && (::setgroups(0, nullptr) != 0 || ::setgid(user) != 0 || ::setuid(user) != 0))
-      ::_exit(125);
+    becomeUser(user);
     for (int round = 0;; ++round) {
       if (!step(round)) ::_exit(1);
       if (round == 0 && ::write(started[1], "!", 1) != 1) ::_exit(2);
