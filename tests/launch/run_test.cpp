@@ -220,7 +220,8 @@ TEST(RunMame, DosBoxWaitsForAKeyAfterMameFails) {
   }
   EXPECT_EQ(test::readFile(tail), " pacman") << dosbox.log();
   EXPECT_FALSE(dosbox.waitForExit(std::chrono::seconds(3))) << "MAME failed, DOSBox closed";
-  ASSERT_TRUE(display.pressKeyInDosBox()) << "no DOSBox window on " << display.name();
+  ASSERT_TRUE(display.pressKeyInDosBox()) << "no DOSBox window on " << display.name() << "\n"
+                                          << dosbox.log();
   EXPECT_TRUE(dosbox.waitForExit(std::chrono::seconds(20))) << "the key left DOSBox open";
 }
 

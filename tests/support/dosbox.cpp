@@ -18,21 +18,45 @@ namespace kestro::test {
 std::filesystem::path tailProgram() { return KESTRO_TAIL_PROGRAM; }
 std::filesystem::path failingProgram() { return KESTRO_FAILING_PROGRAM; }
 
-// The shell says its number, then becomes Xvfb, which picks a free display and says its number
-// once it takes clients.
-VirtualDisplay::VirtualDisplay()
-    : server_(::popen("echo $$; exec " KESTRO_XVFB
-                      " -displayfd 1 -noreset -nolisten tcp -screen 0 800x600x24 2>/dev/null",
-                      "re")) {
-  int number = -1;
-  if (server_ && std::fscanf(server_, "%d %d", &pid_, &number) == 2) {
-    name_ = ":" + std::to_string(number);
+// Numbers of our own, tried in turn: a number another server holds makes Xvfb end at once.
+// (Letting Xvfb pick with -displayfd raced with other servers started at the same moment.)
+VirtualDisplay::VirtualDisplay() {
+  for (int attempt = 0; attempt < 20 && name_.empty(); ++attempt) {
+    start(500 + (::getpid() * 7 + attempt * 31) % 4000);
   }
 }
 
+void VirtualDisplay::start(int number) {
+  const std::string name = ":" + std::to_string(number);
+  std::string words[] = {KESTRO_XVFB, name,      "-noreset", "-nolisten",
+                         "tcp",       "-screen", "0",        "800x600x24"};
+  std::vector<char*> arguments;
+  for (std::string& word : words) arguments.push_back(word.data());
+  arguments.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t server = -1;
+  const int error =
+      ::posix_spawn(&server, arguments[0], &actions, nullptr, arguments.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (error != 0) return;
+  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+  for (int wait = 0; wait < 200; ++wait) {
+    if (::waitpid(server, nullptr, WNOHANG) != 0) return;  // the number was taken
+    if (std::filesystem::exists(socket)) {
+      server_ = server;
+      name_ = name;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ::kill(server, SIGTERM);
+  ::waitpid(server, nullptr, 0);
+}
+
 VirtualDisplay::~VirtualDisplay() {
-  if (pid_ > 0) ::kill(pid_, SIGTERM);
-  if (server_) ::pclose(server_);
+  if (server_ > 0 && ::kill(server_, SIGTERM) == 0) ::waitpid(server_, nullptr, 0);
 }
 
 bool VirtualDisplay::pressKeyInDosBox() const {

@@ -19,7 +19,8 @@ std::filesystem::path tailProgram();
 std::filesystem::path failingProgram();
 inline constexpr std::string_view kTailFile = "TAIL.TXT";
 
-// An X server of the test's own (Xvfb), for a test that presses a key in DOSBox's window.
+// An X server of the test's own (Xvfb, on a display number no other server holds), for a test
+// that presses a key in DOSBox's window.
 class VirtualDisplay {
  public:
   VirtualDisplay();
@@ -32,8 +33,9 @@ class VirtualDisplay {
   bool pressKeyInDosBox() const;
 
  private:
-  FILE* server_;
-  pid_t pid_ = -1;
+  void start(int number);
+
+  pid_t server_ = -1;
   std::string name_;
 };
 
