@@ -25,6 +25,7 @@
 #include "ui/captions.h"
 #include "ui/icon.h"
 #include "ui/pickerviews.h"
+#include "ui/plaintext.h"
 
 namespace kestro::ui {
 namespace {
@@ -322,9 +323,7 @@ void MainWindow::showRecord() {
 void MainWindow::showPlannedRun() {
   const QString text = QString::fromStdString(launch::describePlannedRun(form_.plannedRun()));
   QWidget& button = *control("runmame");
-  // A game folder named like a tag must not turn the tooltip into markup.
-  button.setToolTip(Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre)
-                                              : text);
+  button.setToolTip(plainToolTip(text));
   button.setAccessibleDescription(text);
 }
 
@@ -336,11 +335,8 @@ void MainWindow::showLastGames() {
     action.setVisible(index < games.size());
     if (index >= games.size()) continue;
     const settings::LastGame& game = games[index];
-    QString text =
-        QString::fromStdString(launch::gameNameOf(game.romFolder) + " (" + game.mameFolder + ")");
-    // A menu reads "&" as the mark of a shortcut key and a tab as the start of one.
-    text.replace('&', "&&").replace('\t', ' ');
-    action.setText(text);
+    action.setText(plainMenuText(
+        QString::fromStdString(launch::gameNameOf(game.romFolder) + " (" + game.mameFolder + ")")));
   }
 }
 

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <map>
 
+#include "ui/plaintext.h"
+
 namespace kestro::ui {
 namespace {
 
@@ -156,7 +158,7 @@ void FolderListView::showModel() {
     auto* item =
         new QListWidgetItem(entry.open ? openIcon : closedIcon, shownName(entry.name), this);
     item->setData(kDepthRole, entry.depth);
-    item->setToolTip(shownName(entry.path));
+    item->setToolTip(plainToolTip(shownName(entry.path)));
   }
   setCurrentRow(model_.currentIndex());
   // A hidden list is not laid out for this: Qt scrolls to the current entry when it shows.
