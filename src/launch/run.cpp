@@ -1,6 +1,7 @@
 #include "launch/run.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,7 +13,7 @@ namespace {
 
 constexpr std::string_view kRomsFolder = "ROMS/";
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
 struct NamedText {
   std::string_view what;
@@ -21,7 +22,8 @@ struct NamedText {
 
 // The first reason not to write the script, before anything is written; nothing when
 // the run may go on.
-std::optional<std::string> refusal(const core::OptionSet& options, const Build& build) {
+std::optional<std::string> refusal(const core::OptionSet& options, std::string_view romFolder,
+                                   const Build& build) {
   if (options.DirMame.empty()) {
     return "No MAME folder is chosen yet. On the \"Kestro Setup\" tab, open the folder that "
            "holds MAME in the folder list (double-click it), then press \"Run Mame\" again.";
@@ -30,8 +32,14 @@ std::optional<std::string> refusal(const core::OptionSet& options, const Build& 
     return "No MAME executable is set. On the \"Kestro Setup\" tab, select it in the file list "
            "and press \"Set EXE\".";
   }
+  if (!gameNameBelowRoms(romFolder)) {
+    return "The folder " + inQuotes(romFolder) +
+           " is no game's folder: MAME finds each game in a folder of its own inside the "
+           "\"ROMS\" folder. On the \"File\" tab, open the ROMS folder and double-click the "
+           "game's folder in it, then press \"Run Mame\" again.";
+  }
   if (const std::optional<std::string> problem = mountFolderProblem(options.DirMame)) {
-    return "The MAME folder " + quoted(options.DirMame) +
+    return "The MAME folder " + inQuotes(options.DirMame) +
            " cannot be mounted by DOSBox as drive C, because " + *problem +
            ". Rename the folder or move MAME to another one, then open it on the \"Kestro "
            "Setup\" tab.";
@@ -44,34 +52,34 @@ std::optional<std::string> refusal(const core::OptionSet& options, const Build& 
   }
   for (const NamedText& named : texts) {
     if (const std::optional<std::string> problem = textProblem(named.text)) {
-      return "The " + std::string(named.what) + " " + quoted(named.text) +
+      return "The " + std::string(named.what) + " " + inQuotes(named.text) +
              " cannot go into the launch script: it holds " + *problem + ".";
     }
   }
   if (!isDosShortName(options.mame)) {
-    return "The MAME executable " + quoted(options.mame) +
+    return "The MAME executable " + inQuotes(options.mame) +
            " has no DOS file name (at most eight characters, then a period and at most three "
            "more), so DOS cannot start it. Give it such a name, for example MAME.EXE, and set "
            "it again with \"Set EXE\".";
   }
   if (const std::optional<std::string> problem = shellCommandProblem(options.mame)) {
-    return "The MAME executable " + quoted(options.mame) +
+    return "The MAME executable " + inQuotes(options.mame) +
            " cannot be started from the launch script, because " + *problem +
            ". Give the program another name, for example MAME.EXE, and set it again with "
            "\"Set EXE\".";
   }
   const ProgramSearch search = findDosProgram(options.DirMame, options.mame);
   if (!search.error.empty()) {
-    return "The MAME folder " + quoted(options.DirMame) + " cannot be read: " + search.error + ".";
+    return "The MAME folder " + inQuotes(options.DirMame) + " cannot be read: " + search.error + ".";
   }
   if (search.found.empty()) {
-    return "The MAME executable " + quoted(options.mame) + " is not in the MAME folder " +
-           quoted(options.DirMame) +
+    return "The MAME executable " + inQuotes(options.mame) + " is not in the MAME folder " +
+           inQuotes(options.DirMame) +
            ". On the \"Kestro Setup\" tab, open the folder that holds it, or select the "
            "executable there and press \"Set EXE\".";
   }
   if (equalsIgnoringCase(search.found, kLaunchScriptName)) {
-    return "The MAME executable " + quoted(options.mame) +
+    return "The MAME executable " + inQuotes(options.mame) +
            " would start the launch script itself. Select MAME's own program and press \"Set "
            "EXE\".";
   }
@@ -89,10 +97,10 @@ std::string cutWarning(const TailCut& cut) {
                        " characters after the executable's name, and this command line has " +
                        std::to_string(cut.length) + ". ";
   if (cut.gameNameCut) {
-    prompt += "DOS will cut it within the game name " + quoted(cut.firstCut) +
+    prompt += "DOS will cut it within the game name " + inQuotes(cut.firstCut) +
               ", so MAME will get neither the whole game name nor any option.";
   } else {
-    prompt += "DOS will cut it from the option " + quoted(cut.firstCut) +
+    prompt += "DOS will cut it from the option " + inQuotes(cut.firstCut) +
               " on, so MAME will not get that option and the ones after it.";
   }
   return prompt +
@@ -101,15 +109,22 @@ std::string cutWarning(const TailCut& cut) {
 
 }  // namespace
 
-std::string gameNameOf(std::string_view romFolder) {
-  std::size_t nameStart = std::string_view::npos;
-  for (std::size_t i = 0; i + kRomsFolder.size() <= romFolder.size(); ++i) {
-    if (equalsIgnoringCase(romFolder.substr(i, kRomsFolder.size()), kRomsFolder)) {
+std::optional<std::string> gameNameBelowRoms(std::string_view romFolder) {
+  // "ROMS/../x" and a final "/" are the same folders as the lists show them.
+  std::string folder = std::filesystem::path(romFolder).lexically_normal().string();
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  std::size_t nameStart = std::string::npos;
+  for (std::size_t i = 0; i + kRomsFolder.size() <= folder.size(); ++i) {
+    if (equalsIgnoringCase(std::string_view(folder).substr(i, kRomsFolder.size()), kRomsFolder)) {
       nameStart = i + kRomsFolder.size();
     }
   }
-  if (nameStart == std::string_view::npos) return std::string(romFolder);
-  return std::string(romFolder.substr(nameStart));
+  if (nameStart == std::string::npos || nameStart == folder.size()) return std::nullopt;
+  return folder.substr(nameStart);
+}
+
+std::string gameNameOf(std::string_view romFolder) {
+  return gameNameBelowRoms(romFolder).value_or(std::string(romFolder));
 }
 
 PlannedRun planRun(const core::OptionSet& options, std::string_view romFolder,
@@ -134,10 +149,10 @@ std::string describePlannedRun(const PlannedRun& planned) {
   text += "DOS passes MAME only " + std::to_string(kDosTailLimit) + " of the line's " +
           std::to_string(planned.cut->length) + " characters after the executable's name, ";
   if (planned.cut->gameNameCut) {
-    return text + "and cuts within the game name " + quoted(planned.cut->firstCut) + ".";
+    return text + "and cuts within the game name " + inQuotes(planned.cut->firstCut) + ".";
   }
   if (planned.cut->firstCut.empty()) return text + "and cuts the end of the line.";
-  return text + "and cuts from the option " + quoted(planned.cut->firstCut) + " on.";
+  return text + "and cuts from the option " + inQuotes(planned.cut->firstCut) + " on.";
 }
 
 RunOutcome runMame(const RunContext& context) {
@@ -155,7 +170,7 @@ RunOutcome runMame(const RunContext& context) {
     return RunOutcome::Refused;
   };
 
-  if (std::optional<std::string> reason = refusal(options, build)) {
+  if (std::optional<std::string> reason = refusal(options, context.romFolder, build)) {
     return tell(std::move(*reason), platform::MessageIcon::Exclamation);
   }
   if (std::optional<std::string> missing = context.starter.findInterpreter()) {
@@ -172,7 +187,7 @@ RunOutcome runMame(const RunContext& context) {
 
   const std::string script = launchScriptPath(options.DirMame);
   if (std::optional<std::string> failure = writeLaunchScript(script, build.line)) {
-    return tell("The launch script " + quoted(script) + " cannot be written: " + *failure + ".",
+    return tell("The launch script " + inQuotes(script) + " cannot be written: " + *failure + ".",
                 platform::MessageIcon::Critical);
   }
   if (std::optional<std::string> failure = context.starter.start(

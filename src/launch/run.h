@@ -17,8 +17,12 @@
 
 namespace kestro::launch {
 
-// The part of the ROM folder's path after the last "ROMS/", in any case of letters; the
-// whole path when it holds none.
+// The part of the ROM folder's path after the last "ROMS/", in any case of letters, the path
+// taken as the lists show it ("x/../y" as "y", no final "/"); nothing when no name follows a
+// "ROMS/", which a run refuses.
+std::optional<std::string> gameNameBelowRoms(std::string_view romFolder);
+
+// The game's name as the line and the menus show it: the name below ROMS, or the whole path.
 std::string gameNameOf(std::string_view romFolder);
 
 // The line a run would write for the option set and the ROM folder, and what DOS makes of it.

@@ -10,9 +10,10 @@
 
 namespace kestro::ui {
 
-// A tooltip that shows `text` exactly: escaped markup, its line breaks and blanks kept.
+// A tooltip that shows `text` exactly. Qt shows a text it does not guess to be rich as it is;
+// one it would take for markup is escaped, its line breaks and blanks kept.
 inline QString plainToolTip(const QString& text) {
-  return text.isEmpty() ? text : Qt::convertFromPlainText(text, Qt::WhiteSpacePre);
+  return Qt::mightBeRichText(text) ? Qt::convertFromPlainText(text, Qt::WhiteSpacePre) : text;
 }
 
 // A menu entry's or a button's text that shows `text` exactly: "&" is doubled so it names no

@@ -33,6 +33,7 @@ TEST(GameNameAndScript, TheNameAfterTheLastRomsFolderAndTheLineOverTheBlankRecor
   EXPECT_EQ(gameNameOf("/d/roms/a/Roms/mygame"), "mygame");  // the last, in any case
   EXPECT_EQ(gameNameOf("/d/EMU/ROMS/mygame/set2"), "mygame/set2");
   EXPECT_EQ(gameNameOf("/d/Emu/roms"), "/d/Emu/roms");
+  EXPECT_EQ(gameNameOf("/d/ROMS/x/../pacman/"), "pacman");
   test::TempFolder folder;
   const std::string path = launchScriptPath(folder.str());
   test::writeFile(path, std::string(300, 'x'));  // an older, longer script leaves nothing
@@ -148,6 +149,9 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
       {[](MameFolder& m) { m.options.mame.clear(); }, "No MAME executable is set"},
       {[](MameFolder& m) { m.game = "a&b"; }, "game name \"a&b\" cannot go into the launch script"},
       {[](MameFolder& m) { m.options.mame = "MA%E.EXE"; }, "executable's name \"MA%E.EXE\""},
+      // Outside ROMS the whole path would become the game's name on MAME's line.
+      {[](MameFolder& m) { m.game = "../../etc"; }, "ROMS/../../etc\" is no game's folder"},
+      {[](MameFolder& m) { m.game = ""; }, "ROMS/\" is no game's folder"},
       {[](MameFolder& m) {
          m.options.vidreson = 1;
          m.options.vidresy = "24>0";
