@@ -115,24 +115,23 @@ TEST(CommandLine, PiecesInTableOrderAndNumbersAsTheLineWritesThem) {
        },
        "-vesamode vesa2l -noscanlines -depth 16 -gamma 1.4 -frameskip 2 -flicker 5 -soundcard 1 "
        "-sr 44100 -sb 16 -stereo -volume -3 -joy standard -log "},
-      // Numbers with a period and no leading zero, no trailing zero, and a comma read.
+      // Numbers with a period and no leading zero, and a comma read.
       {[](OptionSet& o) {
          o.gamma = "0.8";
          o.fsslid = 11;
        },
        "-gamma .8 -frameskip 11 "},
-      {[](OptionSet& o) { o.gamma = "2"; }, "-gamma 2 "},
       {[](OptionSet& o) { o.gamma = "1,1"; }, "-gamma 1.1 ", ','},
       // NTSC and the NTSC monitor both; the resolution's texts as they stand, after the
-      // monitor, before gamma.
+      // monitor, before gamma; no trailing zero.
       {[](OptionSet& o) {
          o.vidntsc = o.vidreson = 1;
          o.vidmon2 = true;
          o.vidresx = "320";
          o.vidresy = "240";
-         o.gamma = "1.1";
+         o.gamma = "2";
        },
-       "-ntsc -monitor ntsc -resolution 320x240 -gamma 1.1 "},
+       "-ntsc -monitor ntsc -resolution 320x240 -gamma 2 "},
   };
   for (const auto& c : cases) {
     OptionSet options = quiet();

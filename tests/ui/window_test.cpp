@@ -28,52 +28,18 @@ QString spoken(QWidget& control) {
 // Name, where its place counts from (the tab control if empty), its place there in pixels (the
 // layout's twips over 15, rounded), caption, what a screen reader says if not the caption, font
 // size, and whether the fonts here may not fit the caption (it may grow).
-const std::tuple<std::string_view, std::string_view, QRect, QString, QString, double, bool>
-    kSample[] = {{"gamename",
-                  "",
-                  {24, 272, 353, 17},
-                  "Game name. Double click on the game's folder to select it.",
-                  "",
-                  8,
-                  true},
-                 {"vidres", "res", {104, 16, 97, 73}, "Custom Resulution", "", 6.75, false},
-                 {"vidgamup",
-                  "vidgamma",
-                  {40, 56, 25, 25},
-                  QString::fromUtf8("\u25B2"),
-                  "Gamma up",
-                  14.25,
-                  false},
-                 {"fldown",
-                  "vecof",
-                  {48, 200, 25, 25},
-                  QString::fromUtf8("\u25BC"),
-                  "Vector flicker down",
-                  15.75,
-                  false},
-                 {"vidgammal", "vidgamma", {16, 24, 73, 17}, " 1.2", " 1.2", 8, false},
-                 {"strtchl",
-                  "vmof",
-                  {16, 40, 57, 33},
-                  "  Disable   Stretch mode (pixel doubling)",
-                  "",
-                  6,
-                  true},
-                 {"stretche",
-                  "vmof",
-                  {40, 24, 17, 17},
-                  "",
-                  "  Disable   Stretch mode (pixel doubling)",
-                  6,
-                  false},
-                 {"chkinvmisromc",
-                  "otherf",
-                  {16, 184, 177, 25},
-                  "Check the selected game for invalid / missing roms",
-                  "",
-                  6.75,
-                  true},
-                 {"loaddef", "", {152, 272, 105, 25}, "Default Settings", "", 8, false}};
+// clang-format off
+const std::tuple<std::string_view, std::string_view, QRect, QString, QString, double, bool> kSample[] = {
+    {"gamename", "", {24, 272, 353, 17}, "Game name. Double click on the game's folder to select it.", "", 8, true},
+    {"vidres", "res", {104, 16, 97, 73}, "Custom Resulution", "", 6.75, false},
+    {"vidgamup", "vidgamma", {40, 56, 25, 25}, QString::fromUtf8("\u25B2"), "Gamma up", 14.25, false},
+    {"fldown", "vecof", {48, 200, 25, 25}, QString::fromUtf8("\u25BC"), "Vector flicker down", 15.75, false},
+    {"vidgammal", "vidgamma", {16, 24, 73, 17}, " 1.2", " 1.2", 8, false},
+    {"strtchl", "vmof", {16, 40, 57, 33}, "  Disable   Stretch mode (pixel doubling)", "", 6, true},
+    {"stretche", "vmof", {40, 24, 17, 17}, "", "  Disable   Stretch mode (pixel doubling)", 6, false},
+    {"chkinvmisromc", "otherf", {16, 184, 177, 25}, "Check the selected game for invalid / missing roms", "", 6.75, true},
+    {"loaddef", "", {152, 272, 105, 25}, "Default Settings", "", 8, false}};
+// clang-format on
 
 TEST_F(Window, LayoutCaptionsAndNames) {
   open();
