@@ -12,7 +12,8 @@ void BM_PlanAndDescribeTheRun(benchmark::State& state) {
   kestro::core::OptionSet options;
   kestro::core::resetSteppedValues(options, '.');
   for (const kestro::core::Option& row : kestro::core::kOptions) {
-    if (row.kind == kestro::core::OptionKind::Box) options.*row.box = 1;
+    if (const auto* box = std::get_if<kestro::core::Box>(&row)) options.*box->box = 1;
+    if (const auto* box = std::get_if<kestro::core::InvertedBox>(&row)) options.*box->box = 1;
   }
   options.mame = "MAME.EXE";
   for (auto _ : state) {

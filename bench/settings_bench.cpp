@@ -35,10 +35,17 @@ struct SettingsFile {
 OptionSet optionSet(bool variant) {
   OptionSet options;
   for (const kestro::core::Option& row : kestro::core::kOptions) {
-    if (row.kind == kestro::core::OptionKind::Group) {
-      kestro::core::setOptionButton(options, row.choices[variant ? 0 : 1].button, true);
+    const auto choices = kestro::core::groupOf(std::visit(
+        []<typename Kind>(const Kind& kind) -> kestro::core::OptionButton OptionSet::* {
+          if constexpr (requires { kind.choices; }) return kind.choices[0].button;
+          return nullptr;
+        },
+        row));
+    if (!choices.empty()) {
+      kestro::core::setOptionButton(options, choices[variant ? 0 : 1].button, true);
     }
-    if (row.kind == kestro::core::OptionKind::Box) options.*row.box = variant ? 1 : 0;
+    if (const auto* box = std::get_if<kestro::core::Box>(&row)) options.*box->box = variant;
+    if (const auto* box = std::get_if<kestro::core::InvertedBox>(&row)) options.*box->box = variant;
   }
   options.fsslid = variant ? 11 : 3;
   options.JoyList = variant ? 24 : 2;

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Each option control is named on at most three lines under src/: its field of the record, its
-# row of the option table and its layout row. The two dependent groups add their handlers'.
+# row of the option table and its layout row. That holds for every control the layout binds and
+# every field the option table names, the stepped values and the dependent groups included; the
+# executable's name is no control, and the launch reads it wherever it needs it.
 set -euo pipefail
 src=$1
-dependent=" vidreson vidresx vidresy vgafreqe vgafreq0 vgafreq1 vgafreq2 vgafreq3 "
+names=$(
+  sed -n 's/^ *{KESTRO_BOUND(\([A-Za-z0-9_]*\)).*/\1/p' "$src/ui/layout.h"
+  grep -v 'Executable{' "$src/core/options.h" | grep -o '&O::[A-Za-z0-9_]*' | sed 's/&O:://'
+)
 status=0
-for name in $(sed -n 's/^ *{KESTRO_BOUND(\([A-Za-z0-9_]*\)).*/\1/p' "$src/ui/layout.h"); do
-  [[ $dependent == *" $name "* ]] && continue
+for name in $(sort -u <<<"$names"); do
   lines=$(grep -rw -- "$name" "$src" | wc -l)
   if ((lines > 3)); then
     echo "$name is named on $lines lines:"

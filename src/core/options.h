@@ -1,13 +1,18 @@
-// Every option, declared once: one row says how the settings file stores it (section, key,
-// values) and what it puts on MAME's command line. The rows stand in the order of both the
-// file's keys and the line's pieces, so the save, both loads and the command-line builder are
-// each one loop over this table. Member pointers name the fields: a wrong name or type does
-// not compile.
+// Every option, declared once: one row per option, of the type of its kind. A kind's type holds
+// only its own fields and says, in one place (its functions in options.cpp), how the settings
+// file stores it and reads it back, what it puts on MAME's command line and which fields of the
+// option set its controls are bound to; the two dependent kinds also say which controls they
+// switch on and off. The rows stand in the order of both the file's keys and the line's pieces,
+// so the save, both loads and the command-line builder are each one std::visit over this table.
+// Member pointers name the fields: a wrong name or type does not compile.
 #pragma once
 
 #include <algorithm>
 #include <span>
+#include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 #include "core/optionset.h"
 
@@ -34,19 +39,97 @@ struct Entry {
   std::string_view piece;
 };
 
-enum class OptionKind {
-  Box,          // a check box
-  Group,        // option buttons that switch each other off
-  Resolution,   // a check box that adds its option with the two texts joined by "x"
-  Slider,       // a whole number from `lowest` to `highest`
-  List,         // the selected entry, `lowest` for none
-  Stepped,      // a number text moved by a pair of arrow buttons, shown in its label
-  CarriedOver,  // a key fed by no control: written back as last loaded
-  Exe,          // the MAME executable's name, text as it stands
+// A text the user typed that goes onto the line as it stands, and what it is.
+struct TypedText {
+  std::string_view what;
+  std::string text;
 };
 
-enum class Stored { AsIs, Inverted };  // a box that disables a feature stores 1 when clear
-enum class Piece { WhenTicked, WhenClear, Listing };  // a listing asks MAME for output
+// What the rows put on the command line, in table order.
+struct LinePieces {
+  // Every option piece in the order of the line; each ends in one space.
+  std::vector<std::string> pieces;
+  // Stepped values that held no number: they gave no piece, and the line is not the one the
+  // user asked for.
+  std::vector<std::string_view> unreadable;
+  // A listing, checking or help option is on the line.
+  bool showsOutput = false;
+  // Typed texts on the line, which the launch script must be able to carry.
+  std::vector<TypedText> typed;
+};
+
+// Where a box's piece goes: when it is ticked, when it is clear, or when ticked as a listing
+// that asks MAME for output.
+enum class Piece { WhenTicked, WhenClear, Listing };
+
+// A check box: stores 0 or 1 as it stands.
+struct Box {
+  CheckBox OptionSet::*box;
+  std::string_view piece;
+  Key key = {};
+  Piece when = Piece::WhenTicked;
+
+  static constexpr bool kStoresNumber = true;
+  void take(const OptionSet& options, std::string& value) const;
+  void apply(OptionSet& options, const std::string& text, char separator) const;
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const { each(box); }
+};
+
+// A check box that disables a feature: the file stores 1 when it is clear.
+struct InvertedBox {
+  CheckBox OptionSet::*box;
+  std::string_view piece;  // when ticked
+  Key key;
+
+  static constexpr bool kStoresNumber = true;
+  void take(const OptionSet& options, std::string& value) const;
+  void apply(OptionSet& options, const std::string& text, char separator) const;
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const { each(box); }
+};
+
+// Option buttons that switch each other off; the file stores the number of the one on.
+struct Group {
+  std::span<const Choice> choices;
+  Key key;
+
+  static constexpr bool kStoresNumber = true;
+  void take(const OptionSet& options, std::string& value) const;
+  void apply(OptionSet& options, const std::string& text, char separator) const;
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const {
+    for (const Choice& choice : choices) each(choice.button);
+  }
+};
+
+// A whole number from `lowest` to `highest`; the lowest leaves the choice to MAME.
+struct Slider {
+  int OptionSet::*position;
+  Key key;
+  std::string_view option;
+  int lowest;
+  int highest;
+
+  static constexpr bool kStoresNumber = true;
+  void take(const OptionSet& options, std::string& value) const;
+  void apply(OptionSet& options, const std::string& text, char separator) const;
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const { each(position); }
+};
+
+// The selected entry of a list, -1 for none.
+struct List {
+  int OptionSet::*position;
+  Key key;
+  std::span<const Entry> entries;
+
+  static constexpr bool kStoresNumber = true;
+  void take(const OptionSet& options, std::string& value) const;
+  void apply(OptionSet& options, const std::string& text, char separator) const;
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const { each(position); }
+};
 
 struct Stepping {
   double step;
@@ -55,79 +138,108 @@ struct Stepping {
   double start;  // also the value that adds no piece
 };
 
-struct Option {
-  OptionKind kind;
-  Key key = {};
-  // The whole piece of a box; the option's name before its value for the other kinds.
-  std::string_view piece = {};
-  CheckBox OptionSet::*box = nullptr;
-  Stored stored = Stored::AsIs;
-  Piece when = Piece::WhenTicked;
-  std::span<const Choice> choices = {};
-  int OptionSet::*position = nullptr;  // slider or list
-  int lowest = 0;
-  int highest = 0;
-  std::span<const Entry> entries = {};
-  std::string OptionSet::*text = nullptr;   // stepped value, resolution width, executable
-  std::string OptionSet::*other = nullptr;  // stepped value's label, resolution height
-  Stepping stepping = {};
+// A number text moved by a pair of arrow buttons within its limits, shown in its label. Its
+// controls are the label and the two arrows, which speak `spoken` and what each is.
+struct SteppedValue {
+  std::string OptionSet::*value;
+  std::string OptionSet::*label;
+  Key key;
+  std::string_view option;
+  Stepping stepping;
+  std::string_view spoken;
+
+  static constexpr bool kStoresNumber = true;
+  void take(const OptionSet& options, std::string& value) const;
+  void apply(OptionSet& options, const std::string& text, char separator) const;
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const {
+    each(label);
+    each(*this);
+  }
 };
 
-namespace declare {
-constexpr Option box(CheckBox OptionSet::*box, std::string_view piece, Key key = {},
-                     Stored stored = Stored::AsIs, Piece when = Piece::WhenTicked) {
-  return {.kind = OptionKind::Box,
-          .key = key,
-          .piece = piece,
-          .box = box,
-          .stored = stored,
-          .when = when};
-}
-constexpr Option listing(CheckBox OptionSet::*box, std::string_view piece) {
-  return declare::box(box, piece, {}, Stored::AsIs, Piece::Listing);
-}
-constexpr Option group(std::span<const Choice> choices, Key key = {}) {
-  return {.kind = OptionKind::Group, .key = key, .choices = choices};
-}
-constexpr Option resolution(CheckBox OptionSet::*box, std::string OptionSet::*width,
-                            std::string OptionSet::*height, std::string_view option) {
-  return {
-      .kind = OptionKind::Resolution, .piece = option, .box = box, .text = width, .other = height};
-}
-constexpr Option slider(int OptionSet::*position, Key key, std::string_view option, int lowest,
-                        int highest) {
-  return {.kind = OptionKind::Slider,
-          .key = key,
-          .piece = option,
-          .position = position,
-          .lowest = lowest,
-          .highest = highest};
-}
-constexpr Option list(int OptionSet::*position, Key key, std::span<const Entry> entries) {
-  return {.kind = OptionKind::List,
-          .key = key,
-          .position = position,
-          .lowest = -1,
-          .highest = static_cast<int>(entries.size()) - 1,
-          .entries = entries};
-}
-constexpr Option stepped(std::string OptionSet::*value, std::string OptionSet::*label, Key key,
-                         std::string_view option, Stepping stepping) {
-  return {.kind = OptionKind::Stepped,
-          .key = key,
-          .piece = option,
-          .text = value,
-          .other = label,
-          .stepping = stepping};
-}
-constexpr Option carriedOver(Key key) { return {.kind = OptionKind::CarriedOver, .key = key}; }
-constexpr Option exe(std::string OptionSet::*name, Key key) {
-  return {.kind = OptionKind::Exe, .key = key, .text = name};
-}
-}  // namespace declare
+// The custom resolution: a check box that adds its option with the two texts joined by "x",
+// and switches the two text boxes on and off. The file does not keep it.
+struct CustomResolution {
+  CheckBox OptionSet::*box;
+  std::string OptionSet::*width;
+  std::string OptionSet::*height;
+  std::string_view option;
+
+  static constexpr std::string_view kWarning = {};
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const {
+    each(box);
+    each(width);
+    each(height);
+  }
+  // The controls the box switches on and off, and what clearing the box does to them.
+  constexpr bool switches(std::string OptionSet::*text) const {
+    return text == width || text == height;
+  }
+  constexpr bool switches(auto) const { return false; }
+  void switchOff(OptionSet& options) const;
+};
+
+// The VGA frequency: option buttons that a check box switches on, after a warning, and off,
+// turning them all off. The file does not keep them; the numbers only order the group.
+struct FrequencyGroup {
+  CheckBox OptionSet::*box;
+  std::span<const Choice> choices;
+
+  static constexpr std::string_view kWarning =
+      "THE FREQUENCIES USED MIGHT BE WAY OUTSIDE OF YOUR MONITOR RANGE, AND COULD EVEN DAMAGE "
+      "IT. USE THESE OPTIONS AT YOUR OWN RISK.";
+  void addPieces(const OptionSet& options, char separator, LinePieces& line) const;
+  constexpr void eachControl(auto each) const {
+    each(box);
+    for (const Choice& choice : choices) each(choice.button);
+  }
+  constexpr bool switches(OptionButton OptionSet::*button) const {
+    return std::ranges::find(choices, button, &Choice::button) != choices.end();
+  }
+  constexpr bool switches(auto) const { return false; }
+  void switchOff(OptionSet& options) const;
+};
+
+// A key fed by no control: written back as last loaded.
+struct CarriedOver {
+  Key key;
+
+  static constexpr bool kStoresNumber = false;
+  void take(const OptionSet&, std::string&) const {}
+  void apply(OptionSet&, const std::string&, char) const {}
+  void addPieces(const OptionSet&, char, LinePieces&) const {}
+  constexpr void eachControl(auto) const {}
+};
+
+// The MAME executable's name, kept as text as it stands; the line starts with it.
+struct Executable {
+  std::string OptionSet::*name;
+  Key key;
+
+  static constexpr bool kStoresNumber = false;
+  void take(const OptionSet& options, std::string& value) const { value = options.*name; }
+  void apply(OptionSet& options, const std::string& text, char) const { options.*name = text; }
+  void addPieces(const OptionSet&, char, LinePieces&) const {}
+  constexpr void eachControl(auto) const {}
+};
+
+using Option = std::variant<Box, InvertedBox, Group, Slider, List, SteppedValue, CustomResolution,
+                            FrequencyGroup, CarriedOver, Executable>;
+
+// A kind the settings file keeps under a key, and one that switches other controls.
+template <typename Kind>
+concept Kept = requires(const Kind& kind, const OptionSet& options, std::string& value) {
+  kind.key;
+  kind.take(options, value);
+};
+template <typename Kind>
+concept Switching = requires(const Kind& kind, OptionSet& options) {
+  kind.switchOff(options);
+};
 
 namespace rows {
-using namespace declare;
 using O = OptionSet;
 
 inline constexpr Choice kTweak[] = {{&O::vidtweakon, 1, "-tweak "}, {&O::vidtweakoff, 0, ""}};
@@ -140,7 +252,6 @@ inline constexpr Choice kMonitor[] = {{&O::vidmon1, 1, ""},
                                       {&O::vidmon2, 2, "-monitor ntsc "},
                                       {&O::vidmon3, 3, "-monitor pal "},
                                       {&O::vidmon4, 4, "-monitor arcade "}};
-// Not kept in the settings file: the numbers only order the group.
 inline constexpr Choice kVgaFrequency[] = {{&O::vgafreq0, 0, "-vgafreq 0 "},
                                            {&O::vgafreq1, 1, "-vgafreq 1 "},
                                            {&O::vgafreq2, 2, "-vgafreq 2 "},
@@ -196,99 +307,111 @@ inline constexpr Entry kJoysticks[] = {
 constexpr Section kVideo = Section::Video;
 constexpr Section kAudio = Section::Audio;
 constexpr Section kMisc = Section::Misc;
+constexpr Piece kWhenClear = Piece::WhenClear;
+constexpr Piece kListing = Piece::Listing;
+
+// The stepped values stand apart so that the layout's arrow buttons can name them.
+// clang-format off
+inline constexpr SteppedValue kGammaSteps{&O::gamma, &O::vidgammal, {kVideo, "gamma"}, "-gamma", {0.1, 0.5, 2, 1.2}, "Gamma"};
+inline constexpr SteppedValue kBeamSteps{&O::beam, &O::beaml, {kVideo, "beam"}, "-beam", {1, 1, 16, 1}, "Vector width"};
+inline constexpr SteppedValue kFlickerSteps{&O::flicker, &O::flickerl, {kVideo, "flicker"}, "-flicker", {1, 0, 100, 0}, "Vector flicker"};
+inline constexpr SteppedValue kVolumeSteps{&O::volume, &O::sndvoltxt, {kAudio, "volume"}, "-volume", {1, -12, 0, 0}, "Volume"};
 
 inline constexpr Option kOptions[] = {
     // The Video tab.
-    group(kTweak, {kVideo, "tweak"}),
-    group(kVesa, {kVideo, "vesa"}),
-    box(&O::vidscanlines, "-noscanlines ", {kVideo, "scanlines"}, Stored::AsIs, Piece::WhenClear),
-    box(&O::vidvsync, "-vsync ", {kVideo, "vsync"}),
-    box(&O::vidror, "-ror ", {kVideo, "ror"}),
-    box(&O::vidrol, "-rol ", {kVideo, "rol"}),
-    group(kDepth, {kVideo, "depth"}),
-    box(&O::vidntsc, "-ntsc ", {kVideo, "ntsc"}),
-    group(kMonitor, {kVideo, "monitor"}),
-    resolution(&O::vidreson, &O::vidresx, &O::vidresy, "-resolution"),
-    carriedOver({kVideo, "resx"}),
-    carriedOver({kVideo, "resy"}),
-    stepped(&O::gamma, &O::vidgammal, {kVideo, "gamma"}, "-gamma", {0.1, 0.5, 2, 1.2}),
+    Group{kTweak, {kVideo, "tweak"}},
+    Group{kVesa, {kVideo, "vesa"}},
+    Box{&O::vidscanlines, "-noscanlines ", {kVideo, "scanlines"}, kWhenClear},
+    Box{&O::vidvsync, "-vsync ", {kVideo, "vsync"}},
+    Box{&O::vidror, "-ror ", {kVideo, "ror"}},
+    Box{&O::vidrol, "-rol ", {kVideo, "rol"}},
+    Group{kDepth, {kVideo, "depth"}},
+    Box{&O::vidntsc, "-ntsc ", {kVideo, "ntsc"}},
+    Group{kMonitor, {kVideo, "monitor"}},
+    CustomResolution{&O::vidreson, &O::vidresx, &O::vidresy, "-resolution"},
+    CarriedOver{{kVideo, "resx"}},
+    CarriedOver{{kVideo, "resy"}},
+    kGammaSteps,
     // The Video 2 tab.
-    carriedOver({kVideo, "vgafreq"}),
-    group(kVgaFrequency),
-    box(&O::stretche, "-nostretch ", {kVideo, "stretch"}, Stored::Inverted),
-    box(&O::tripbufe, "-triplebuffer ", {kVideo, "triplebuf"}),
-    box(&O::orfx, "-flipx ", {kVideo, "flipx"}),
-    box(&O::orfy, "-flipy ", {kVideo, "flipy"}),
-    box(&O::orrof, "-norotate ", {kVideo, "rotate"}),
-    box(&O::antid, "-noantialias ", {kVideo, "antialias"}, Stored::Inverted),
-    box(&O::transd, "-notranslucency ", {kVideo, "transparent"}, Stored::Inverted),
-    slider(&O::fsslid, {kVideo, "frameskip"}, "-frameskip", 0, 11),
-    box(&O::ase, "-alwayssynced ", {kVideo, "synced"}),
-    box(&O::wie, "-waitinterlace ", {kVideo, "waitil"}),
-    stepped(&O::beam, &O::beaml, {kVideo, "beam"}, "-beam", {1, 1, 16, 1}),
-    stepped(&O::flicker, &O::flickerl, {kVideo, "flicker"}, "-flicker", {1, 0, 100, 0}),
+    CarriedOver{{kVideo, "vgafreq"}},
+    FrequencyGroup{&O::vgafreqe, kVgaFrequency},
+    InvertedBox{&O::stretche, "-nostretch ", {kVideo, "stretch"}},
+    Box{&O::tripbufe, "-triplebuffer ", {kVideo, "triplebuf"}},
+    Box{&O::orfx, "-flipx ", {kVideo, "flipx"}},
+    Box{&O::orfy, "-flipy ", {kVideo, "flipy"}},
+    Box{&O::orrof, "-norotate ", {kVideo, "rotate"}},
+    InvertedBox{&O::antid, "-noantialias ", {kVideo, "antialias"}},
+    InvertedBox{&O::transd, "-notranslucency ", {kVideo, "transparent"}},
+    Slider{&O::fsslid, {kVideo, "frameskip"}, "-frameskip", 0, 11},
+    Box{&O::ase, "-alwayssynced ", {kVideo, "synced"}},
+    Box{&O::wie, "-waitinterlace ", {kVideo, "waitil"}},
+    kBeamSteps,
+    kFlickerSteps,
     // The Audio tab.
-    group(kSoundCard, {kAudio, "sndcard"}),
-    group(kSampleRate, {kAudio, "sndrate"}),
-    group(kSampleBits, {kAudio, "sndbit"}),
-    group(kStereo, {kAudio, "stereo"}),
-    group(kYm3812, {kAudio, "ym3812"}),
-    stepped(&O::volume, &O::sndvoltxt, {kAudio, "volume"}, "-volume", {1, -12, 0, 0}),
+    Group{kSoundCard, {kAudio, "sndcard"}},
+    Group{kSampleRate, {kAudio, "sndrate"}},
+    Group{kSampleBits, {kAudio, "sndbit"}},
+    Group{kStereo, {kAudio, "stereo"}},
+    Group{kYm3812, {kAudio, "ym3812"}},
+    kVolumeSteps,
     // The Misc tab.
-    list(&O::JoyList, {kMisc, "joy"}, kJoysticks),
-    box(&O::logc, "-log "),
-    listing(&O::dispvercpyc, "-help "),
-    listing(&O::listsupc, "-list "),
-    listing(&O::gmdirdescc, "-listfull "),
-    listing(&O::reqromc, "-listroms "),
-    listing(&O::reqsampc, "-listsamples "),
-    listing(&O::selgmhrddrivc, "-listdetails "),
-    listing(&O::supgmmakeyrc, "-listgames "),
-    listing(&O::supgmdetc, "-listinfo "),
-    listing(&O::selgmclnc, "-listclones "),
-    listing(&O::chkinvmisromc, "-verifyroms "),
-    listing(&O::chkmissampc, "-verifysamples "),
-    box(&O::dmousec, "-nomouse ", {kMisc, "nomouse"}),
+    List{&O::JoyList, {kMisc, "joy"}, kJoysticks},
+    Box{&O::logc, "-log "},
+    Box{&O::dispvercpyc, "-help ", {}, kListing},
+    Box{&O::listsupc, "-list ", {}, kListing},
+    Box{&O::gmdirdescc, "-listfull ", {}, kListing},
+    Box{&O::reqromc, "-listroms ", {}, kListing},
+    Box{&O::reqsampc, "-listsamples ", {}, kListing},
+    Box{&O::selgmhrddrivc, "-listdetails ", {}, kListing},
+    Box{&O::supgmmakeyrc, "-listgames ", {}, kListing},
+    Box{&O::supgmdetc, "-listinfo ", {}, kListing},
+    Box{&O::selgmclnc, "-listclones ", {}, kListing},
+    Box{&O::chkinvmisromc, "-verifyroms ", {}, kListing},
+    Box{&O::chkmissampc, "-verifysamples ", {}, kListing},
+    Box{&O::dmousec, "-nomouse ", {kMisc, "nomouse"}},
     // Kestro Setup.
-    exe(&O::mame, {Section::Exe, "exe"}),
+    Executable{&O::mame, {Section::Exe, "exe"}},
 };
+// clang-format on
 }  // namespace rows
 using rows::kOptions;
 
-constexpr std::size_t countOptions(OptionKind kind) {
-  return static_cast<std::size_t>(
-      std::ranges::count_if(kOptions, [kind](const Option& row) { return row.kind == kind; }));
-}
-constexpr std::size_t countKeys() {
-  return static_cast<std::size_t>(
-      std::ranges::count_if(kOptions, [](const Option& row) { return !row.key.name.empty(); }));
-}
-constexpr bool groupsAreWhole() {
-  return std::ranges::all_of(kOptions, [](const Option& row) {
-    return row.kind != OptionKind::Group || row.choices.size() >= 2;
-  });
-}
-constexpr bool steppedStartsInRange() {
-  return std::ranges::all_of(kOptions, [](const Option& row) {
-    return row.kind != OptionKind::Stepped ||
-           (row.stepping.lower <= row.stepping.start && row.stepping.start <= row.stepping.upper);
-  });
+// The settings key of a row; an empty name for a row the file does not keep.
+constexpr Key keyOf(const Option& row) {
+  return std::visit(
+      []<typename Kind>(const Kind& kind) {
+        if constexpr (Kept<Kind>) {
+          return kind.key;
+        } else {
+          return Key{};
+        }
+      },
+      row);
 }
 
-// The settings file holds 34 keys; the window shows 10 groups, 4 stepped values and 25
-// joysticks.
-static_assert(countKeys() == 34);
-static_assert(countOptions(OptionKind::Group) == 10 && groupsAreWhole());
-static_assert(countOptions(OptionKind::Stepped) == 4 && steppedStartsInRange());
-static_assert(std::size(rows::kJoysticks) == 25);
-static_assert(std::size(rows::kSoundCard) == 7 && std::size(rows::kSampleRate) == 3);
+// A group has two members at least, and a stepped value starts inside its limits.
+constexpr bool rowIsWhole(const Option& row) {
+  if (const auto* group = std::get_if<Group>(&row)) return group->choices.size() >= 2;
+  if (const auto* stepped = std::get_if<SteppedValue>(&row)) {
+    const Stepping& limits = stepped->stepping;
+    return limits.lower <= limits.start && limits.start <= limits.upper;
+  }
+  return true;
+}
+static_assert(std::ranges::all_of(kOptions, rowIsWhole));
 
-// The group whose buttons include `button`, or nullptr.
-const Option* groupOf(OptionButton OptionSet::*button);
+// The row of the given kind whose field `field` holds `value`, or nullptr.
+template <typename Kind, typename Field>
+constexpr const Kind* findRow(Field Kind::*field, const Field& value) {
+  for (const Option& row : kOptions) {
+    const Kind* kind = std::get_if<Kind>(&row);
+    if (kind != nullptr && kind->*field == value) return kind;
+  }
+  return nullptr;
+}
 
-// The row of the slider, list or stepped value at that field, or nullptr.
-const Option* optionAt(int OptionSet::*position);
-const Option* optionAt(std::string OptionSet::*text);
+// The buttons of the group that holds `button`; empty when none does.
+std::span<const Choice> groupOf(OptionButton OptionSet::*button);
 
 // Turning a button on turns every other member of its group off; turning it off leaves the
 // group with no member on.

@@ -100,10 +100,7 @@ struct OptionSet {
   std::string beaml;
   std::string flickerl;
 
-  // Display state that code changes: the two dependent groups of the video tabs, and the
-  // label that shows the game of the last run.
-  bool resolutionBoxesOn = true;
-  bool frequencyButtonsOn = true;
+  // The label that shows the game of the last run.
   std::string gamename{kGameNamePrompt};
 
   // Window-level strings of the launch.

@@ -7,21 +7,21 @@
 namespace kestro::core {
 namespace {
 
-void showInLabel(OptionSet& options, const Option& stepped, char decimalSeparator) {
-  if (auto form = numberTextForm(options.*stepped.text, decimalSeparator)) {
-    options.*stepped.other = *form;
+void showInLabel(OptionSet& options, const SteppedValue& stepped, char decimalSeparator) {
+  if (auto form = numberTextForm(options.*stepped.value, decimalSeparator)) {
+    options.*stepped.label = *form;
   }
 }
 
 }  // namespace
 
-void stepValue(OptionSet& options, const Option& stepped, StepDirection direction,
+void stepValue(OptionSet& options, const SteppedValue& stepped, StepDirection direction,
                char decimalSeparator) {
-  const std::optional<double> current = readNumber(options.*stepped.text, decimalSeparator);
+  const std::optional<double> current = readNumber(options.*stepped.value, decimalSeparator);
   if (!current) return;
   const Stepping& limits = stepped.stepping;
   const bool up = direction == StepDirection::Up;
-  std::string& text = options.*stepped.text;
+  std::string& text = options.*stepped.value;
   text = valueText(up ? *current + limits.step : *current - limits.step, decimalSeparator);
   const double written = readNumber(text, decimalSeparator).value_or(*current);
   if (up && written > limits.upper) text = valueText(limits.upper, decimalSeparator);
@@ -31,9 +31,10 @@ void stepValue(OptionSet& options, const Option& stepped, StepDirection directio
 
 void resetSteppedValues(OptionSet& options, char decimalSeparator) {
   for (const Option& row : kOptions) {
-    if (row.kind != OptionKind::Stepped) continue;
-    options.*row.text = valueText(row.stepping.start, decimalSeparator);
-    showInLabel(options, row, decimalSeparator);
+    const auto* stepped = std::get_if<SteppedValue>(&row);
+    if (stepped == nullptr) continue;
+    options.*stepped->value = valueText(stepped->stepping.start, decimalSeparator);
+    showInLabel(options, *stepped, decimalSeparator);
   }
 }
 

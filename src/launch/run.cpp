@@ -15,11 +15,6 @@ constexpr std::string_view kRomsFolder = "ROMS/";
 
 std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-struct NamedText {
-  std::string_view what;
-  const std::string& text;
-};
-
 // The first reason not to write the script, before anything is written; nothing when
 // the run may go on.
 std::optional<std::string> refusal(const core::OptionSet& options, std::string_view romFolder,
@@ -44,13 +39,10 @@ std::optional<std::string> refusal(const core::OptionSet& options, std::string_v
            ". Rename the folder or move MAME to another one, then open it on the \"Kestro "
            "Setup\" tab.";
   }
-  std::vector<NamedText> texts = {{"game name", options.RomName},
-                                  {"MAME executable's name", options.mame}};
-  if (options.vidreson == 1) {
-    texts.push_back({"custom resolution width", options.vidresx});
-    texts.push_back({"custom resolution height", options.vidresy});
-  }
-  for (const NamedText& named : texts) {
+  std::vector<core::TypedText> texts = {{"game name", options.RomName},
+                                        {"MAME executable's name", options.mame}};
+  texts.insert(texts.end(), build.typed.begin(), build.typed.end());
+  for (const core::TypedText& named : texts) {
     if (const std::optional<std::string> problem = textProblem(named.text)) {
       return "The " + std::string(named.what) + " " + inQuotes(named.text) +
              " cannot go into the launch script: it holds " + *problem + ".";

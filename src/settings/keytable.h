@@ -18,13 +18,15 @@ struct KeyRow {
   const core::Option* option;
 };
 
-inline constexpr std::size_t kKeyCount = core::countKeys();
+inline constexpr std::size_t kKeyCount = static_cast<std::size_t>(std::ranges::count_if(
+    core::kOptions, [](const core::Option& row) { return !core::keyOf(row).name.empty(); }));
 
 inline constexpr std::array<KeyRow, kKeyCount> kKeyTable = [] {
   std::array<KeyRow, kKeyCount> table{};
   std::size_t next = 0;
   for (const core::Option& row : core::kOptions) {
-    if (!row.key.name.empty()) table[next++] = {row.key.section, row.key.name, &row};
+    const core::Key key = core::keyOf(row);
+    if (!key.name.empty()) table[next++] = {key.section, key.name, &row};
   }
   return table;
 }();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "core/numbers.h"
@@ -13,91 +14,37 @@ namespace kestro::settings {
 namespace {
 
 using core::Option;
-using core::OptionKind;
 using core::OptionSet;
 
+// The value the row's key gets from its control; a row no control feeds leaves it as it was.
 void takeFromControl(const OptionSet& options, const Option& row, std::string& value) {
-  switch (row.kind) {
-    case OptionKind::Group:
-      if (row.choices.size() == 2) {
-        // A pair stores its first button's number when that is on, else the second's.
-        value = std::to_string(row.choices[options.*row.choices[0].button ? 0 : 1].stored);
-        break;
-      }
-      for (const core::Choice& choice : row.choices) {
-        if (options.*choice.button) {
-          value = std::to_string(choice.stored);
-          break;
-        }
-      }
-      break;  // no button on: the remembered value travels on
-    case OptionKind::Box:
-      if (row.stored == core::Stored::Inverted) {
-        value = options.*row.box == 1 ? "0" : "1";
-      } else {
-        value = std::to_string(options.*row.box);
-      }
-      break;
-    case OptionKind::Slider:
-    case OptionKind::List:
-      value = std::to_string(options.*row.position);
-      break;
-    case OptionKind::Stepped:
-    case OptionKind::Exe:
-      value = options.*row.text;
-      break;
-    case OptionKind::Resolution:
-    case OptionKind::CarriedOver:
-      break;
-  }
-}
-
-template <typename Int>
-void setPosition(OptionSet& options, const Option& row, const std::string& text, char separator) {
-  const std::optional<Int> position = core::wholeNumber<Int>(text, separator);
-  if (position && *position >= row.lowest && *position <= row.highest) {
-    options.*row.position = *position;
-  }
+  std::visit(
+      [&]<typename Kind>(const Kind& kind) {
+        if constexpr (core::Kept<Kind>) kind.take(options, value);
+      },
+      row);
 }
 
 void applyToControl(OptionSet& options, const Option& row, const std::string& text,
                     char separator) {
-  const std::optional<double> number = core::readNumber(text, separator);
-  switch (row.kind) {
-    case OptionKind::Group:
-      for (const core::Choice& choice : row.choices) {
-        if (number && *number == choice.stored) {
-          core::setOptionButton(options, choice.button, true);
-          break;
+  std::visit(
+      [&]<typename Kind>(const Kind& kind) {
+        if constexpr (core::Kept<Kind>) kind.apply(options, text, separator);
+      },
+      row);
+}
+
+// Whether the row's text goes through the number text form on its way to the file.
+bool storesNumber(const Option& row) {
+  return std::visit(
+      []<typename Kind>(const Kind&) {
+        if constexpr (core::Kept<Kind>) {
+          return Kind::kStoresNumber;
+        } else {
+          return false;
         }
-      }
-      break;
-    case OptionKind::Box: {
-      const bool inverted = row.stored == core::Stored::Inverted;
-      if (number == 1.0) options.*row.box = inverted ? 0 : 1;
-      if (number == 0.0) options.*row.box = inverted ? 1 : 0;
-      break;
-    }
-    case OptionKind::Slider:
-      setPosition<std::int32_t>(options, row, text, separator);
-      break;
-    case OptionKind::List:
-      setPosition<std::int16_t>(options, row, text, separator);
-      break;
-    case OptionKind::Stepped:
-      // The steppers and the command line need a number: a text that holds none is not taken.
-      if (number) {
-        options.*row.text = text;
-        options.*row.other = text;
-      }
-      break;
-    case OptionKind::Exe:
-      options.*row.text = text;
-      break;
-    case OptionKind::Resolution:
-    case OptionKind::CarriedOver:
-      break;
-  }
+      },
+      row);
 }
 
 void load(OptionSet& options, Remembered& remembered, const std::string& iniPath, char separator,
@@ -133,10 +80,9 @@ SaveOutcome saveUserSettings(const OptionSet& options, Remembered& remembered,
     const std::string& value = remembered.values[i];
     // What no control feeds goes back as it was loaded, and a value that holds no number (a
     // key edited by hand) is written as it stands.
-    const OptionKind kind = kKeyTable[i].option->kind;
-    texts.push_back(kind == OptionKind::Exe || kind == OptionKind::CarriedOver
-                        ? value
-                        : core::numberTextForm(value, separator).value_or(value));
+    texts.push_back(storesNumber(*kKeyTable[i].option)
+                        ? core::numberTextForm(value, separator).value_or(value)
+                        : value);
   }
   // One write for every key: the file holds all of this save or none of it.
   std::vector<platform::ProfileEntry> entries;

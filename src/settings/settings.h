@@ -23,7 +23,7 @@ struct Remembered {
   std::array<std::string, kKeyCount> values;
 };
 
-// Takes a value from every control that feeds a key, then writes all 34 keys in order. A
+// Takes a value from every control that feeds a key, then writes every key in order. A
 // key that cannot be written does not stop the others; the outcome names the first failure.
 SaveOutcome saveUserSettings(const core::OptionSet& options, Remembered& remembered,
                              const std::string& iniPath, char decimalSeparator);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <variant>
 
 #include "core/options.h"
 #include "core/text.h"
@@ -44,8 +45,14 @@ MainForm::MainForm(Environment environment, WindowOps& window, platform::ScriptS
 }
 
 void MainForm::onActivated() {
-  options_.resolutionBoxesOn = false;
-  options_.frequencyButtonsOn = false;
+  switchedOff_.clear();
+  for (const core::Option& row : core::kOptions) {
+    std::visit(
+        [&]<typename Kind>(const Kind&) {
+          if constexpr (core::Switching<Kind>) switchedOff_.push_back(&row);
+        },
+        row);
+  }
   core::resetSteppedValues(options_, environment_.decimalSeparator);
   if (environment_.trayExists) window_.showTrayIcon();
   MameFile_.setPattern("*.exe");
@@ -70,33 +77,36 @@ void MainForm::onMiniClicked() {
 
 void MainForm::onExitClicked() { window_.endProgram(); }
 
-void MainForm::onStepClicked(const core::Option& stepped, core::StepDirection direction) {
+void MainForm::onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction) {
   core::stepValue(options_, stepped, direction, environment_.decimalSeparator);
 }
 
-void MainForm::onResolutionBoxChanged() {
-  if (options_.vidreson == 1) options_.resolutionBoxesOn = true;
-  if (options_.vidreson == 0) {
-    options_.resolutionBoxesOn = false;
-    options_.vidresx.clear();
-    options_.vidresy.clear();
-  }
+void MainForm::onSwitchChanged(const core::Option& row) {
+  std::visit(
+      [&]<typename Kind>(const Kind& kind) {
+        if constexpr (core::Switching<Kind>) {
+          if (options_.*kind.box == 1) {
+            if (!Kind::kWarning.empty()) {
+              window_.showMessage({.prompt = "WARNING: " + core::lowerAscii(Kind::kWarning),
+                                   .title = "WARNING",
+                                   .icon = platform::MessageIcon::Exclamation,
+                                   .buttons = platform::MessageButtons::Ok});
+            }
+            std::erase(switchedOff_, &row);
+          }
+          if (options_.*kind.box == 0) {
+            kind.switchOff(options_);
+            if (std::ranges::find(switchedOff_, &row) == switchedOff_.end()) {
+              switchedOff_.push_back(&row);
+            }
+          }
+        }
+      },
+      row);
 }
 
-void MainForm::onFrequencyBoxChanged() {
-  if (options_.vgafreqe == 1) {
-    window_.showMessage({.prompt = "WARNING: " + core::lowerAscii(kFrequencyWarning),
-                         .title = "WARNING",
-                         .icon = platform::MessageIcon::Exclamation,
-                         .buttons = platform::MessageButtons::Ok});
-    options_.frequencyButtonsOn = true;
-  }
-  if (options_.vgafreqe == 0) {
-    for (const core::Choice& button : core::groupOf(&core::OptionSet::vgafreq0)->choices) {
-      options_.*button.button = false;
-    }
-    options_.frequencyButtonsOn = false;
-  }
+bool MainForm::switchedOn(const core::Option& row) const {
+  return std::ranges::find(switchedOff_, &row) == switchedOff_.end();
 }
 
 void MainForm::onSavesetClicked() {

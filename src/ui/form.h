@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/optionset.h"
+#include "core/options.h"
 #include "core/stepped.h"
 #include "launch/pickers/pickers.h"
 #include "launch/run.h"
@@ -42,10 +42,6 @@ struct Environment {
   bool settingsWritable = true;
 };
 
-inline constexpr std::string_view kFrequencyWarning =
-    "THE FREQUENCIES USED MIGHT BE WAY OUTSIDE OF YOUR MONITOR RANGE, AND COULD EVEN DAMAGE "
-    "IT. USE THESE OPTIONS AT YOUR OWN RISK.";
-
 class MainForm {
  public:
   // Starts the launch script through DOSBox.
@@ -72,10 +68,12 @@ class MainForm {
   void onActivated();
   void onMiniClicked();
   void onExitClicked();
-  void onStepClicked(const core::Option& stepped, core::StepDirection direction);
-  // The two check boxes that switch their dependent controls, after the record took the change.
-  void onResolutionBoxChanged();
-  void onFrequencyBoxChanged();
+  void onStepClicked(const core::SteppedValue& stepped, core::StepDirection direction);
+  // The box of a dependent kind (core::Switching) changed and the record took the change: its
+  // controls go on, after its warning if it has one, or off.
+  void onSwitchChanged(const core::Option& row);
+  // Whether the controls of that dependent kind are on. Start-up turns them all off.
+  bool switchedOn(const core::Option& row) const;
   void onSavesetClicked();
   void onLoaddefClicked();
   void onExesetClicked();
@@ -100,6 +98,8 @@ class MainForm {
   settings::Remembered remembered_;
   std::string IniPath_;
   std::vector<settings::LastGame> lastGames_;
+  // The dependent kinds whose controls are off.
+  std::vector<const core::Option*> switchedOff_;
 
   // The run of the game in that folder; a run that started joins the last games.
   void runGame(const std::string& romFolder);

@@ -1,15 +1,17 @@
 // The main window's layout as data: every control of the six tabs, one row each, with its
 // kind, the frame or tab that holds it, its caption, its place in twips, its font and what it
-// is bound to: a field of the option set, a stepped value's arrow, or a handler of the form.
-// The window is built and bound by one loop over this table.
+// is bound to: a field of the option set, a stepped value's arrow, a command or the pickers it
+// shows. The window is built and bound by one loop over this table; what each kind of widget
+// is made of and how it binds is one entry of the widget kinds' table (ui/binders.h), and what
+// an option does is its kind's type in the option table (core/options.h).
 #pragma once
 
 #include <string_view>
+#include <type_traits>
 #include <variant>
 
 #include "core/options.h"
 #include "core/stepped.h"
-#include "ui/form.h"
 
 namespace kestro::ui {
 
@@ -47,16 +49,23 @@ enum class Font {
   GammaArrow,  // the same at 14.25 pt
 };
 
-// An arrow button: the stepped value it moves, and which way.
+// An arrow button: the stepped value it moves, and which way. Its accessible name is the
+// value's own, with "up" or "down".
 struct Step {
-  std::string core::OptionSet::*value;
+  const core::SteppedValue* stepped;
   core::StepDirection direction;
 };
 
+// What a push button with words does; the form has a handler for each.
+enum class Command { RunMame, Minimize, Exit, SetExe, DefaultSettings, SaveSettings };
+
+// Whose drive, folder and file lists a picker shows: the game's folder or MAME's.
+enum class Picks { GameFolder, Mame };
+
 // A check box, slider or list holds a whole number; an option button is on or off; a text
-// box or a label shows a text. A push button steps a value or runs a handler of the form.
+// box or a label shows a text. A push button steps a value or runs a command.
 using Binding = std::variant<std::monostate, int core::OptionSet::*, bool core::OptionSet::*,
-                             std::string core::OptionSet::*, Step, void (MainForm::*)()>;
+                             std::string core::OptionSet::*, Step, Command, Picks>;
 
 struct Control {
   std::string_view name;
@@ -67,10 +76,9 @@ struct Control {
   int left, top, width, height;  // twips from the top-left corner of `in`
   Font font;
   // The accessible name of a control without a caption; for a label that shows a value, which
-  // it speaks, what the value is.
+  // it speaks, what the value is. A stepped value's label and arrows take their value's.
   std::string_view spoken = {};
-  std::string_view labelledBy = {};            // the label beside a check box without a caption
-  bool core::OptionSet::*enabledBy = nullptr;  // a dependent control: on with its group
+  std::string_view labelledBy = {};  // the label beside a check box without a caption
 };
 
 // The control's name and the field of the same name, from one word: a wrong name does not
@@ -85,6 +93,10 @@ using enum Kind;
 using enum core::StepDirection;
 using F = Font;
 using O = core::OptionSet;
+using core::rows::kBeamSteps;
+using core::rows::kFlickerSteps;
+using core::rows::kGammaSteps;
+using core::rows::kVolumeSteps;
 
 // A control on a tab is placed from the tab control's top-left corner, as a frame's
 // controls are placed from the frame's.
@@ -100,16 +112,16 @@ inline constexpr Control kControls[] = {
     {"setuptab", {}, Tab, "optiontabs", "Kestro Setup", 0, 0, 0, 0, F::SmallFrame},
 
     // File
-    {"RomDrive", {}, DriveList, "filetab", "", 360, 600, 5415, 315, F::Window, "ROM drive"},
-    {"RomDir", {}, FolderList, "filetab", "", 360, 1080, 5415, 2790, F::Window, "ROM folders"},
+    {"RomDrive", Picks::GameFolder, DriveList, "filetab", "", 360, 600, 5415, 315, F::Window, "ROM drive"},
+    {"RomDir", Picks::GameFolder, FolderList, "filetab", "", 360, 1080, 5415, 2790, F::Window, "ROM folders"},
     {KESTRO_BOUND(gamename), CentredLabel, "filetab",
      "Game name. Double click on the game's folder to select it.", 360, 4080, 5295, 255,
      F::Window},
-    {"runmame", &MainForm::onRunmameClicked, Button, "filetab", "Run Mame", 600, 4440, 1455, 375,
+    {"runmame", Command::RunMame, Button, "filetab", "Run Mame", 600, 4440, 1455, 375,
      F::Window},
-    {"mini", &MainForm::onMiniClicked, Button, "filetab", "Minimize", 2520, 4440, 1095, 375,
+    {"mini", Command::Minimize, Button, "filetab", "Minimize", 2520, 4440, 1095, 375,
      F::Window},
-    {"exit", &MainForm::onExitClicked, Button, "filetab", "Exit", 4080, 4440, 1455, 375, F::Window},
+    {"exit", Command::Exit, Button, "filetab", "Exit", 4080, 4440, 1455, 375, F::Window},
 
     // Video
     {"res", {}, Frame, "videotab", "Resolution", 360, 600, 5415, 1335, F::Window},
@@ -120,12 +132,8 @@ inline constexpr Control kControls[] = {
      F::Small},
     {"vidres", {}, Frame, "res", "Custom Resulution", 1560, 240, 1455, 1095, F::SmallFrame},
     {KESTRO_BOUND(vidreson), CheckBox, "vidres", "Custom", 120, 240, 1215, 255, F::Small},
-    {KESTRO_BOUND(vidresx), TextBox, "vidres", "", 120, 600, 495, 285, F::Window,
-     "Custom resolution width",
-     {}, &O::resolutionBoxesOn},
-    {KESTRO_BOUND(vidresy), TextBox, "vidres", "", 840, 600, 495, 285, F::Window,
-     "Custom resolution height",
-     {}, &O::resolutionBoxesOn},
+    {KESTRO_BOUND(vidresx), TextBox, "vidres", "", 120, 600, 495, 285, F::Window, "Custom resolution width"},
+    {KESTRO_BOUND(vidresy), TextBox, "vidres", "", 840, 600, 495, 285, F::Window, "Custom resolution height"},
     {"vidresby", {}, Label, "vidres", "X", 600, 720, 255, 135, F::Small},
     {"viddep", {}, Frame, "res", "Color Depth", 3000, 240, 1455, 1095, F::SmallFrame},
     {KESTRO_BOUND(viddep1), OptionButton, "viddep", "8-Bit Color", 120, 240, 1215, 255, F::Small},
@@ -138,12 +146,10 @@ inline constexpr Control kControls[] = {
     {KESTRO_BOUND(vidvesa3), OptionButton, "vidvm", "Vesa 2L", 240, 1080, 1095, 255, F::Small},
     {KESTRO_BOUND(vidvesa4), OptionButton, "vidvm", "Vesa 3", 240, 1440, 1095, 255, F::Small},
     {"vidgamma", {}, Frame, "videotab", "Gamma", 2280, 2160, 1575, 1935, F::Window},
-    {KESTRO_BOUND(vidgammal), ValueLabel, "vidgamma", "", 240, 360, 1095, 255, F::Window,
-     "Gamma value"},
-    {"vidgamup", Step{&O::gamma, Up}, Button, "vidgamma", kUp, 600, 840, 375, 375, F::GammaArrow,
-     "Gamma up"},
-    {"vidgamdn", Step{&O::gamma, Down}, Button, "vidgamma", kDown, 600, 1320, 375, 375,
-     F::GammaArrow, "Gamma down"},
+    {KESTRO_BOUND(vidgammal), ValueLabel, "vidgamma", "", 240, 360, 1095, 255, F::Window},
+    {"vidgamup", Step{&kGammaSteps, Up}, Button, "vidgamma", kUp, 600, 840, 375, 375, F::GammaArrow},
+    {"vidgamdn", Step{&kGammaSteps, Down}, Button, "vidgamma", kDown, 600, 1320, 375, 375,
+     F::GammaArrow},
     {"vidmon", {}, Frame, "videotab", "Monitor Type", 4200, 2160, 1575, 1935, F::Window},
     {KESTRO_BOUND(vidmon1), OptionButton, "vidmon", "Standard", 240, 360, 1095, 255, F::Small},
     {KESTRO_BOUND(vidmon2), OptionButton, "vidmon", "NTSC", 240, 720, 1095, 255, F::Small},
@@ -163,21 +169,13 @@ inline constexpr Control kControls[] = {
     // Video 2
     {"Frame1", {}, Frame, "video2tab", "Misc Video Options", 240, 600, 5655, 4215, F::Window},
     {"vgafreqf", {}, Frame, "Frame1", "VGA Frequency", 240, 360, 1215, 1335, F::SmallFrame},
-    {KESTRO_BOUND(vgafreq0), OptionButton, "vgafreqf", "0", 600, 240, 495, 255, F::Window,
-     {},
-     {}, &O::frequencyButtonsOn},
+    {KESTRO_BOUND(vgafreq0), OptionButton, "vgafreqf", "0", 600, 240, 495, 255, F::Window},
     {KESTRO_BOUND(vgafreqe), CheckBox, "vgafreqf", "", 200, 360, 255, 195, F::Small, "",
      "vgafreql"},
-    {KESTRO_BOUND(vgafreq1), OptionButton, "vgafreqf", "1", 600, 480, 495, 255, F::Window,
-     {},
-     {}, &O::frequencyButtonsOn},
+    {KESTRO_BOUND(vgafreq1), OptionButton, "vgafreqf", "1", 600, 480, 495, 255, F::Window},
     {"vgafreql", {}, Label, "vgafreqf", "Use freq change", 120, 600, 375, 495, F::Small},
-    {KESTRO_BOUND(vgafreq2), OptionButton, "vgafreqf", "2", 600, 720, 375, 255, F::Window,
-     {},
-     {}, &O::frequencyButtonsOn},
-    {KESTRO_BOUND(vgafreq3), OptionButton, "vgafreqf", "3", 600, 960, 375, 255, F::Window,
-     {},
-     {}, &O::frequencyButtonsOn},
+    {KESTRO_BOUND(vgafreq2), OptionButton, "vgafreqf", "2", 600, 720, 375, 255, F::Window},
+    {KESTRO_BOUND(vgafreq3), OptionButton, "vgafreqf", "3", 600, 960, 375, 255, F::Window},
     {"vmof", {}, Frame, "Frame1", "Vesa Mode options", 1560, 360, 2535, 1335, F::SmallFrame},
     {KESTRO_BOUND(stretche), CheckBox, "vmof", "", 600, 360, 255, 255, F::Small, "", "strtchl"},
     {KESTRO_BOUND(tripbufe), CheckBox, "vmof", "", 1780, 360, 255, 255, F::Small, "", "tripbufl"},
@@ -188,19 +186,13 @@ inline constexpr Control kControls[] = {
     {KESTRO_BOUND(antid), CheckBox, "vecof", "Disable Antialiasing", 120, 240, 975, 375, F::Small},
     {KESTRO_BOUND(transd), CheckBox, "vecof", "Disable Translucency", 120, 720, 975, 375, F::Small},
     {"Label3", {}, Label, "vecof", "Vector width", 120, 1320, 975, 135, F::Small},
-    {KESTRO_BOUND(beaml), ValueLabel, "vecof", "", 120, 1440, 975, 255, F::Window,
-     "Vector width value"},
-    {"bup", Step{&O::beam, Up}, Button, "vecof", kUp, 120, 1800, 375, 375, F::Arrow,
-     "Vector width up"},
-    {"bdown", Step{&O::beam, Down}, Button, "vecof", kDown, 720, 1800, 375, 375, F::Arrow,
-     "Vector width down"},
+    {KESTRO_BOUND(beaml), ValueLabel, "vecof", "", 120, 1440, 975, 255, F::Window},
+    {"bup", Step{&kBeamSteps, Up}, Button, "vecof", kUp, 120, 1800, 375, 375, F::Arrow},
+    {"bdown", Step{&kBeamSteps, Down}, Button, "vecof", kDown, 720, 1800, 375, 375, F::Arrow},
     {"Label2", {}, Label, "vecof", "Vector Flicker", 120, 2520, 975, 135, F::Small},
-    {KESTRO_BOUND(flickerl), ValueLabel, "vecof", "", 120, 2640, 975, 255, F::Window,
-     "Vector flicker value"},
-    {"flup", Step{&O::flicker, Up}, Button, "vecof", kUp, 120, 3000, 375, 375, F::Arrow,
-     "Vector flicker up"},
-    {"fldown", Step{&O::flicker, Down}, Button, "vecof", kDown, 720, 3000, 375, 375, F::Arrow,
-     "Vector flicker down"},
+    {KESTRO_BOUND(flickerl), ValueLabel, "vecof", "", 120, 2640, 975, 255, F::Window},
+    {"flup", Step{&kFlickerSteps, Up}, Button, "vecof", kUp, 120, 3000, 375, 375, F::Arrow},
+    {"fldown", Step{&kFlickerSteps, Down}, Button, "vecof", kDown, 720, 3000, 375, 375, F::Arrow},
     {"orf", {}, Frame, "Frame1", "Orientation", 240, 1800, 1215, 2175, F::SmallFrame},
     {KESTRO_BOUND(orfx), CheckBox, "orf", "Flip Display Horizontally", 120, 360, 975, 400,
      F::Small},
@@ -238,12 +230,9 @@ inline constexpr Control kControls[] = {
     {KESTRO_BOUND(sndstereo2), OptionButton, "sndstereo", "Stereo OFF", 120, 600, 1095, 255,
      F::Small},
     {"sndvol", {}, Frame, "audiotab", "Volume", 1920, 3000, 1335, 1695, F::Window},
-    {KESTRO_BOUND(sndvoltxt), ValueLabel, "sndvol", "", 240, 240, 855, 255, F::Window,
-     "Volume value"},
-    {"sndvolup", Step{&O::volume, Up}, Button, "sndvol", kUp, 480, 600, 375, 375, F::Arrow,
-     "Volume up"},
-    {"sndvoldn", Step{&O::volume, Down}, Button, "sndvol", kDown, 480, 1080, 375, 375, F::Arrow,
-     "Volume down"},
+    {KESTRO_BOUND(sndvoltxt), ValueLabel, "sndvol", "", 240, 240, 855, 255, F::Window},
+    {"sndvolup", Step{&kVolumeSteps, Up}, Button, "sndvol", kUp, 480, 600, 375, 375, F::Arrow},
+    {"sndvoldn", Step{&kVolumeSteps, Down}, Button, "sndvol", kDown, 480, 1080, 375, 375, F::Arrow},
     {"sndrate", {}, Frame, "audiotab", "Sample Rate", 360, 3600, 1335, 1095, F::Window},
     {KESTRO_BOUND(sndr1), OptionButton, "sndrate", "11025 Khz", 120, 240, 1095, 255, F::Small},
     {KESTRO_BOUND(sndr2), OptionButton, "sndrate", "22050 Khz", 120, 480, 1095, 255, F::Small},
@@ -281,15 +270,14 @@ inline constexpr Control kControls[] = {
 
     // Kestro Setup
     {"mamefindl", {}, Label, "setuptab", "Find Mame executable", 2040, 840, 2055, 375, F::Window},
-    {"MameDrive", {}, DriveList, "setuptab", "", 240, 1320, 2775, 315, F::Window, "MAME drive"},
-    {"MameFile",
-     {}, FileList, "setuptab", "", 3120, 1320, 2775, 2040, F::Window, "MAME executables"},
-    {"MameDir", {}, FolderList, "setuptab", "", 240, 1680, 2775, 1665, F::Window, "MAME folders"},
-    {"exeset", &MainForm::onExesetClicked, Button, "setuptab", "Set EXE", 240, 4080, 1815, 375,
+    {"MameDrive", Picks::Mame, DriveList, "setuptab", "", 240, 1320, 2775, 315, F::Window, "MAME drive"},
+    {"MameFile", Picks::Mame, FileList, "setuptab", "", 3120, 1320, 2775, 2040, F::Window, "MAME executables"},
+    {"MameDir", Picks::Mame, FolderList, "setuptab", "", 240, 1680, 2775, 1665, F::Window, "MAME folders"},
+    {"exeset", Command::SetExe, Button, "setuptab", "Set EXE", 240, 4080, 1815, 375,
      F::Window},
-    {"loaddef", &MainForm::onLoaddefClicked, Button, "setuptab", "Default Settings", 2280, 4080,
+    {"loaddef", Command::DefaultSettings, Button, "setuptab", "Default Settings", 2280, 4080,
      1575, 375, F::Window},
-    {"saveset", &MainForm::onSavesetClicked, Button, "setuptab", "Save Settings", 4080, 4080, 1815,
+    {"saveset", Command::SaveSettings, Button, "setuptab", "Save Settings", 4080, 4080, 1815,
      375, F::Window},
 };
 // clang-format on
@@ -297,29 +285,6 @@ inline constexpr Control kControls[] = {
 using rows::kControls;
 
 #undef KESTRO_BOUND
-
-// What a row of each kind may be bound to.
-constexpr bool bindingFits(const Control& row) {
-  switch (row.kind) {
-    case Kind::CheckBox:
-    case Kind::Slider:
-    case Kind::ListBox:
-      return std::holds_alternative<int core::OptionSet::*>(row.bound);
-    case Kind::OptionButton:
-      return std::holds_alternative<bool core::OptionSet::*>(row.bound);
-    case Kind::TextBox:
-    case Kind::ValueLabel:
-      return std::holds_alternative<std::string core::OptionSet::*>(row.bound);
-    case Kind::CentredLabel:
-      return !std::holds_alternative<Step>(row.bound) &&
-             !std::holds_alternative<void (MainForm::*)()>(row.bound);
-    case Kind::Button:
-      return std::holds_alternative<Step>(row.bound) ||
-             std::holds_alternative<void (MainForm::*)()>(row.bound);
-    default:
-      return std::holds_alternative<std::monostate>(row.bound);
-  }
-}
 
 template <typename Member>
 constexpr int timesBound(Member member) {
@@ -331,52 +296,35 @@ constexpr int timesBound(Member member) {
   return times;
 }
 
-constexpr int timesStepped(std::string core::OptionSet::*value, core::StepDirection direction) {
+constexpr int timesStepped(const core::SteppedValue& stepped, core::StepDirection direction) {
   int times = 0;
   for (const Control& row : kControls) {
     const Step* step = std::get_if<Step>(&row.bound);
-    if (step != nullptr && step->value == value && step->direction == direction) ++times;
+    if (step != nullptr && step->stepped->value == stepped.value && step->direction == direction) {
+      ++times;
+    }
   }
   return times;
 }
 
-// Every control of the option table has exactly one widget, and each stepped value its label
-// and its two arrows.
+// Every control of the option table has exactly one widget, and each stepped value its two
+// arrows.
 constexpr bool everyOptionBoundOnce() {
-  for (const core::Option& option : core::kOptions) {
-    bool once = true;
-    switch (option.kind) {
-      case core::OptionKind::Box:
-        once = timesBound(option.box) == 1;
-        break;
-      case core::OptionKind::Group:
-        for (const core::Choice& choice : option.choices) {
-          once = once && timesBound(choice.button) == 1;
-        }
-        break;
-      case core::OptionKind::Resolution:
-        once = timesBound(option.box) == 1 && timesBound(option.text) == 1 &&
-               timesBound(option.other) == 1;
-        break;
-      case core::OptionKind::Slider:
-      case core::OptionKind::List:
-        once = timesBound(option.position) == 1;
-        break;
-      case core::OptionKind::Stepped:
-        once = timesBound(option.other) == 1 &&
-               timesStepped(option.text, core::StepDirection::Up) == 1 &&
-               timesStepped(option.text, core::StepDirection::Down) == 1;
-        break;
-      case core::OptionKind::CarriedOver:
-      case core::OptionKind::Exe:
-        break;
+  bool once = true;
+  const auto boundOnce = [&once]<typename Field>(const Field& field) {
+    if constexpr (std::is_same_v<Field, core::SteppedValue>) {
+      once = once && timesStepped(field, core::StepDirection::Up) == 1 &&
+             timesStepped(field, core::StepDirection::Down) == 1;
+    } else {
+      once = once && timesBound(field) == 1;
     }
-    if (!once) return false;
+  };
+  for (const core::Option& option : core::kOptions) {
+    std::visit([&](const auto& kind) { kind.eachControl(boundOnce); }, option);
   }
-  return true;
+  return once;
 }
 
-static_assert(std::ranges::all_of(kControls, bindingFits));
 static_assert(everyOptionBoundOnce());
 
 }  // namespace kestro::ui

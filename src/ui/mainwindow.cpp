@@ -3,45 +3,27 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
-#include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QShowEvent>
-#include <QSlider>
-#include <QStyleOptionTabWidgetFrame>
 #include <QTabWidget>
 #include <QTextDocument>
+#include <type_traits>
+#include <variant>
 
 #include "core/options.h"
 #include "launch/run.h"
 #include "ui/binders.h"
 #include "ui/captions.h"
 #include "ui/icon.h"
-#include "ui/pickerviews.h"
 #include "ui/plaintext.h"
 
 namespace kestro::ui {
 namespace {
 
 using core::OptionSet;
-
-// The two check boxes whose change switches their dependent controls.
-struct DependentGroup {
-  core::CheckBox OptionSet::*box;
-  void (MainForm::*onChange)();
-};
-
-constexpr DependentGroup kDependentGroups[] = {
-    {&OptionSet::vidreson, &MainForm::onResolutionBoxChanged},
-    {&OptionSet::vgafreqe, &MainForm::onFrequencyBoxChanged},
-};
 
 QString qText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -102,27 +84,45 @@ QMessageBox::Icon iconOf(platform::MessageIcon icon) {
   return QMessageBox::Warning;
 }
 
-bool isLabel(Kind kind) {
-  return kind == Kind::Label || kind == Kind::CentredLabel || kind == Kind::ValueLabel;
-}
-
-bool hasCaptionToFit(Kind kind) {
-  return kind == Kind::CheckBox || kind == Kind::OptionButton || kind == Kind::Label ||
-         kind == Kind::CentredLabel || kind == Kind::Button;
-}
-
-// The tab control, telling where its pages start inside it.
-class OptionTabs : public QTabWidget {
- public:
-  using QTabWidget::QTabWidget;
-
-  // The pages' top-left corner as the style lays the control out, the tab strip above it.
-  QPoint pageOrigin() const {
-    QStyleOptionTabWidgetFrame option;
-    initStyleOption(&option);
-    return style()->subElementRect(QStyle::SE_TabWidgetTabContents, &option, this).topLeft();
+// What a control without a caption speaks: a stepped value's label and arrows say which value
+// they show or move.
+std::string spokenOf(const Control& row) {
+  if (const Step* step = std::get_if<Step>(&row.bound)) {
+    const bool up = step->direction == core::StepDirection::Up;
+    return std::string(step->stepped->spoken) + (up ? " up" : " down");
   }
-};
+  if (const auto* text = std::get_if<std::string OptionSet::*>(&row.bound)) {
+    if (const auto* stepped = core::findRow(&core::SteppedValue::label, *text)) {
+      return std::string(stepped->spoken) + " value";
+    }
+  }
+  return std::string(row.spoken);
+}
+
+// The row of the dependent kind whose box the binding is (`box`) or whose controls it
+// switches, or nullptr.
+const core::Option* switchingRow(const Binding& bound, bool box) {
+  for (const core::Option& row : core::kOptions) {
+    const bool found = std::visit(
+        [&]<typename Kind>(const Kind& kind) {
+          if constexpr (core::Switching<Kind>) {
+            return std::visit(
+                [&]<typename Bound>(const Bound& member) {
+                  if constexpr (std::is_same_v<Bound, int OptionSet::*>) {
+                    if (box) return member == kind.box;
+                  }
+                  return !box && kind.switches(member);
+                },
+                bound);
+          } else {
+            return false;
+          }
+        },
+        row);
+    if (found) return &row;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -191,13 +191,14 @@ void MainWindow::buildControls() {
   QPoint pageOrigin;
   for (const Control& row : kControls) {
     QWidget* parent = row.in.empty() ? this : control(row.in);
-    QWidget* widget = createControl(row, parent);
+    QWidget* widget = widgetKind(row.kind).create(row, parent, form_);
     widget->setObjectName(qText(row.name));
-    if (isLabel(row.kind)) {
+    const QString spoken = QString::fromStdString(spokenOf(row));
+    if (widgetKind(row.kind).showsText) {
       // A label speaks the text it shows, which may change; the row says what that is.
-      widget->setAccessibleDescription(qText(row.spoken));
+      widget->setAccessibleDescription(spoken);
     } else {
-      widget->setAccessibleName(qText(row.spoken.empty() ? row.caption : row.spoken));
+      widget->setAccessibleName(spoken.isEmpty() ? qText(row.caption) : spoken);
     }
     controls_.insert(widget->objectName(), widget);
     if (row.kind == Kind::Tab) {
@@ -216,76 +217,9 @@ void MainWindow::buildControls() {
   }
   // Every control is in place before any grows, so each sees all of its neighbours.
   for (const Control& row : kControls) {
-    if (hasCaptionToFit(row.kind)) growToFitCaption(*control(row.name));
+    if (widgetKind(row.kind).fitsCaption) growToFitCaption(*control(row.name));
   }
   control<QTabWidget>("optiontabs")->setCurrentIndex(0);
-}
-
-QWidget* MainWindow::createControl(const Control& row, QWidget* parent) {
-  const QString caption = qText(row.caption);
-  switch (row.kind) {
-    case Kind::TabControl:
-      return new OptionTabs(parent);
-    case Kind::Tab: {
-      auto* page = new QWidget;
-      static_cast<QTabWidget*>(parent)->addTab(page, caption);
-      return page;
-    }
-    case Kind::Frame:
-      return new QGroupBox(caption, parent);
-    case Kind::CheckBox:
-      return new WrappingCheckBox(caption, parent);
-    case Kind::OptionButton:
-      return new WrappingOptionButton(caption, parent);
-    case Kind::TextBox: {
-      auto* box = new QLineEdit(parent);
-      box->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), box));
-      return box;
-    }
-    case Kind::Label:
-    case Kind::CentredLabel:
-    case Kind::ValueLabel: {
-      auto* label = new WrappingLabel(caption, parent);
-      label->setTextFormat(Qt::PlainText);
-      label->setAlignment(row.kind == Kind::Label          ? Qt::AlignLeft | Qt::AlignTop
-                          : row.kind == Kind::CentredLabel ? Qt::AlignHCenter | Qt::AlignTop
-                                                           : Qt::AlignCenter);
-      if (row.kind == Kind::ValueLabel) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, Qt::white);
-        label->setPalette(palette);
-        label->setAutoFillBackground(true);
-      }
-      return label;
-    }
-    case Kind::Button:
-      return new QPushButton(caption, parent);
-    case Kind::ListBox:
-      return new QListWidget(parent);
-    case Kind::Slider: {
-      auto* slider = new QSlider(Qt::Horizontal, parent);
-      slider->setSingleStep(1);
-      slider->setPageStep(3);
-      slider->setTickPosition(QSlider::TicksBelow);
-      slider->setTickInterval(1);
-      return slider;
-    }
-    case Kind::DriveList:
-    case Kind::FolderList:
-    case Kind::FileList:
-      return createPicker(row, parent);
-  }
-  throw std::logic_error("unknown kind of control");
-}
-
-// The drive, folder and file lists with which the user picks the game and MAME.
-QWidget* MainWindow::createPicker(const Control& row, QWidget* parent) {
-  if (row.name == "RomDrive") return new DriveListView(form_.RomDrive(), parent);
-  if (row.name == "MameDrive") return new DriveListView(form_.MameDrive(), parent);
-  if (row.name == "RomDir") return new FolderListView(form_.RomDir(), parent);
-  if (row.name == "MameDir") return new FolderListView(form_.MameDir(), parent);
-  if (row.name == "MameFile") return new FileListView(form_.MameFile(), parent);
-  throw std::logic_error("no picker named " + std::string(row.name));
 }
 
 void MainWindow::place(QWidget& widget, const Control& row, QPoint pageOrigin) {
@@ -299,18 +233,17 @@ void MainWindow::place(QWidget& widget, const Control& row, QPoint pageOrigin) {
 
 void MainWindow::bind() {
   for (const Control& row : kControls) {
-    void (MainForm::*onChange)() = nullptr;
-    if (const auto* box = std::get_if<int OptionSet::*>(&row.bound)) {
-      const auto* group = std::ranges::find(kDependentGroups, *box, &DependentGroup::box);
-      if (group != std::end(kDependentGroups)) onChange = group->onChange;
-    }
-    auto changed = [this, onChange] {
-      if (onChange != nullptr) (form_.*onChange)();
+    const core::Option* switching = switchingRow(row.bound, true);
+    auto changed = [this, switching] {
+      if (switching != nullptr) form_.onSwitchChanged(*switching);
       showRecord();
     };
-    if (auto binder = bindControl(row, *control(row.name), form_, changed)) {
-      binders_.push_back(std::move(binder));
+    auto binder = widgetKind(row.kind).bind(row, *control(row.name), form_, changed);
+    if (!binder) continue;
+    if (const core::Option* dependent = switchingRow(row.bound, false)) {
+      binder->switchWith([this, dependent] { return form_.switchedOn(*dependent); });
     }
+    binders_.push_back(std::move(binder));
   }
 }
 

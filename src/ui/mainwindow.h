@@ -70,8 +70,6 @@ class MainWindow : public QWidget, public WindowOps {
  private:
   void build();
   void buildControls();
-  QWidget* createControl(const Control& row, QWidget* parent);
-  QWidget* createPicker(const Control& row, QWidget* parent);
   void place(QWidget& widget, const Control& row, QPoint pageOrigin);
   void bind();
   void runStartUp();

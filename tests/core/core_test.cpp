@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -48,7 +49,7 @@ TEST(Numbers, ReadWrittenAndRounded) {
 
 TEST(OptionGroups, OneOnTurnsTheRestOfItsGroupOffAndLeavesOtherGroups) {
   OptionSet options;
-  const std::span<const Choice> monitors = groupOf(&OptionSet::vidmon3)->choices;
+  const std::span<const Choice> monitors = groupOf(&OptionSet::vidmon3);
   ASSERT_EQ(monitors.size(), 4u);
   setOptionButton(options, &OptionSet::vidvesa2, true);
   for (const Choice& member : monitors) setOptionButton(options, member.button, true);
@@ -62,8 +63,12 @@ TEST(OptionGroups, OneOnTurnsTheRestOfItsGroupOffAndLeavesOtherGroups) {
 }
 
 using Texts = std::vector<std::string>;
-std::string_view steppedName(const Option& row) {
-  return row.kind == OptionKind::Stepped ? row.key.name : "";
+const SteppedValue& steppedNamed(std::string_view name) {
+  for (const Option& row : kOptions) {
+    const auto* stepped = std::get_if<SteppedValue>(&row);
+    if (stepped != nullptr && stepped->key.name == name) return *stepped;
+  }
+  throw std::logic_error("no stepped value " + std::string(name));
 }
 using enum StepDirection;
 
@@ -89,23 +94,23 @@ TEST(SteppedValues, ClicksWalkTheGridAndStopAtTheLimits) {
   for (const char separator : {'.', ','}) {
     for (const auto& [name, start, direction, times, lastValues, label] : rows) {
       SCOPED_TRACE(std::string(name) + " from '" + start + "' " + separator);
-      const Option& stepped = *std::ranges::find(kOptions, std::string_view(name), steppedName);
+      const SteppedValue& stepped = steppedNamed(name);
       OptionSet options;
       resetSteppedValues(options, separator);
       if (*start) {
-        options.*stepped.text = start;
-        options.*stepped.other = "old";
+        options.*stepped.value = start;
+        options.*stepped.label = "old";
       }
       Texts seen;
       for (int i = 0; i < times; ++i) {
         stepValue(options, stepped, direction, separator);
-        seen.push_back(options.*stepped.text);
+        seen.push_back(options.*stepped.value);
       }
       Texts last = lastValues;
       for (std::string& text : last) std::ranges::replace(text, '.', separator);
       seen.erase(seen.begin(), seen.end() - static_cast<std::ptrdiff_t>(last.size()));
       EXPECT_EQ(seen, last);
-      EXPECT_EQ(options.*stepped.other, label);
+      EXPECT_EQ(options.*stepped.label, label);
     }
   }
 }

@@ -27,12 +27,14 @@ OptionSet sample(int i) {
   OptionSet options;
   std::size_t box = 0;
   for (const core::Option& row : core::kOptions) {
-    if (row.kind == core::OptionKind::Group && !row.key.name.empty()) {
-      const std::size_t member = std::min<std::size_t>(i, row.choices.size() - 1);
-      core::setOptionButton(options, row.choices[member].button, true);
+    if (const auto* group = std::get_if<core::Group>(&row)) {
+      const std::size_t member = std::min<std::size_t>(i, group->choices.size() - 1);
+      core::setOptionButton(options, group->choices[member].button, true);
     }
-    if (row.kind == core::OptionKind::Box) {
-      options.*row.box = i == 0 || (i > 1 && (++box + i) % 2 == 0);
+    const auto* plain = std::get_if<core::Box>(&row);
+    const auto* inverted = std::get_if<core::InvertedBox>(&row);
+    if (plain != nullptr || inverted != nullptr) {
+      options.*(plain ? plain->box : inverted->box) = i == 0 || (i > 1 && (++box + i) % 2 == 0);
     }
   }
   options.fsslid = 11 - i * 11 / 6;

@@ -25,18 +25,21 @@ QString spoken(QWidget& control) {
   return QAccessible::queryAccessibleInterface(&control)->text(QAccessible::Name);
 }
 
-// Name, where its place counts from (the tab control if empty), caption, what a screen reader says
-// if not the caption, font size, and whether the fonts here may not fit the caption (it may grow).
-const std::tuple<std::string_view, std::string_view, QString, QString, double, bool> kSample[] = {
-    {"gamename", "", "Game name. Double click on the game's folder to select it.", "", 8, true},
-    {"vidres", "res", "Custom Resulution", "", 6.75, false},
-    {"vidgamup", "vidgamma", QString::fromUtf8("\u25B2"), "Gamma up", 14.25, false},
-    {"vidgammal", "vidgamma", " 1.2", " 1.2", 8, false},
-    {"strtchl", "vmof", "  Disable   Stretch mode (pixel doubling)", "", 6, true},
-    {"stretche", "vmof", "", "  Disable   Stretch mode (pixel doubling)", 6, false},
-    {"chkinvmisromc", "otherf", "Check the selected game for invalid / missing roms", "", 6.75,
-     true},
-    {"loaddef", "", "Default Settings", "", 8, false}};
+// Name, where its place counts from (the tab control if empty), its place there in pixels (the
+// layout's twips over 15, rounded), caption, what a screen reader says if not the caption, font
+// size, and whether the fonts here may not fit the caption (it may grow).
+// clang-format off
+const std::tuple<std::string_view, std::string_view, QRect, QString, QString, double, bool> kSample[] = {
+    {"gamename", "", {24, 272, 353, 17}, "Game name. Double click on the game's folder to select it.", "", 8, true},
+    {"vidres", "res", {104, 16, 97, 73}, "Custom Resulution", "", 6.75, false},
+    {"vidgamup", "vidgamma", {40, 56, 25, 25}, QString::fromUtf8("\u25B2"), "Gamma up", 14.25, false},
+    {"fldown", "vecof", {48, 200, 25, 25}, QString::fromUtf8("\u25BC"), "Vector flicker down", 15.75, false},
+    {"vidgammal", "vidgamma", {16, 24, 73, 17}, " 1.2", " 1.2", 8, false},
+    {"strtchl", "vmof", {16, 40, 57, 33}, "  Disable   Stretch mode (pixel doubling)", "", 6, true},
+    {"stretche", "vmof", {40, 24, 17, 17}, "", "  Disable   Stretch mode (pixel doubling)", 6, false},
+    {"chkinvmisromc", "otherf", {16, 184, 177, 25}, "Check the selected game for invalid / missing roms", "", 6.75, true},
+    {"loaddef", "", {152, 272, 105, 25}, "Default Settings", "", 8, false}};
+// clang-format on
 
 TEST_F(Window, LayoutCaptionsAndNames) {
   open();
@@ -48,13 +51,10 @@ TEST_F(Window, LayoutCaptionsAndNames) {
   for (int i = 0; i < tabs.count(); ++i) captions << tabs.tabText(i);
   EXPECT_EQ(captions, (QStringList{"File", "Video", "Video 2", "Audio", "Misc", "Kestro Setup"}));
   EXPECT_EQ(tabs.currentIndex(), 0);
-  const auto pixels = [](int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; };
-  for (const auto& [name, in, caption, says, points, mayGrow] : kSample) {
+  for (const auto& [name, in, expected, caption, says, points, mayGrow] : kSample) {
     QWidget& control = widget(name);
     const QRect actual(control.mapTo(&widget(in.empty() ? "optiontabs" : in), QPoint()),
                        control.size());
-    const Control& row = *std::ranges::find(kControls, name, &Control::name);
-    const QRect expected(pixels(row.left), pixels(row.top), pixels(row.width), pixels(row.height));
     const QRect grown(expected.topLeft(), actual.size().expandedTo(expected.size()));
     const char* text = qobject_cast<QGroupBox*>(&control) ? "title" : "text";
     EXPECT_EQ(control.property(text).toString(), caption) << name;
