@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "core/stepped.h"
-#include "launch/commandline.h"
 #include "launch/dosrules.h"
 #include "launch/script.h"
 #include "support/dosbox.h"
@@ -105,11 +104,14 @@ TEST(DosRules, WhereDosCutsTheTail) {
   EXPECT_TRUE(cutOf(std::string(130, 'g'), {5}).value().gameNameCut);
 }
 
-// A MAME folder holding the DOS test program as MAME.EXE, and the run of a game below it.
+// A MAME folder holding the DOS test program as MAME.EXE, and the run of a game below it. The
+// user's DOSBox configuration has start-up lines that would end DOSBox before MAME runs.
 struct MameFolder {
   MameFolder() {
     fs::create_directory(mame);
     fs::copy_file(test::tailProgram(), mame / "MAME.EXE");
+    fs::create_directory(root.path() / ".dosbox");
+    test::writeFile(root.path() / ".dosbox" / "dosbox-0.74-3.conf", "[autoexec]\nEXIT\n");
     core::resetSteppedValues(options, '.');
     options.vidscanlines = 1;
     options.mame = "MAME.EXE";
@@ -200,7 +202,7 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
 
 // A failing MAME keeps DOSBox open until a key is pressed in its window (on an X server of the
 // test's own); a MAME that succeeds closes it (the cut line below). The folder is the longest
-// DOSBox mounts, with characters a shell reads.
+// DOSBox mounts, with a blank and characters a shell reads.
 TEST(RunMame, DosBoxWaitsForAKeyAfterMameFails) {
   const test::VirtualDisplay display;
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
@@ -208,7 +210,7 @@ TEST(RunMame, DosBoxWaitsForAKeyAfterMameFails) {
   test::ChildDosBox dosbox(m.root.path(), display.name());
   m.starter = &dosbox;
   m.options.DirMame.resize(kLongestMountedFolder - 12, 'd');
-  m.options.DirMame += "a<b>c|d&e^f'";
+  m.options.DirMame += "a b<c>d|&e^'";
   fs::rename(m.mame, m.options.DirMame);
   m.mame = m.options.DirMame;
   fs::copy_file(test::failingProgram(), m.mame / "MAME.EXE", fs::copy_options::overwrite_existing);
@@ -252,8 +254,10 @@ TEST(RunMame, ALineDosWouldCutRunsOnlyWhenTheUserSaysOk) {
   o.fsslid = 11;
   o.JoyList = 9;
   o.mame = "mame.exe";
-  o.RomName = m.game;
-  const std::string line = buildCommandLine(o, '.').line;
+  const std::string line =
+      "mame.exe pacman -vesamode vesa2b -depth 16 -monitor arcade -gamma 1.4 -triplebuffer "
+      "-noantialias -notranslucency -frameskip 11 -soundcard 7 -sr 22050 -joy wingwarrior "
+      "-nomouse ";
   for (const MessageAnswer answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
     m.answer = answer;
     m.messages.clear();
@@ -268,7 +272,10 @@ TEST(RunMame, ALineDosWouldCutRunsOnlyWhenTheUserSaysOk) {
     EXPECT_EQ(m.dosbox.starts(), ok ? 1 : 0);
   }
   ASSERT_TRUE(m.dosbox.waitForExit()) << m.dosbox.log();
-  EXPECT_EQ(test::readFile(m.mame / test::kTailFile), line.substr(8, 126)) << m.dosbox.log();
+  EXPECT_EQ(test::readFile(m.mame / test::kTailFile),
+            " pacman -vesamode vesa2b -depth 16 -monitor arcade -gamma 1.4 -triplebuffer "
+            "-noantialias -notranslucency -frameskip 11 -soundc")
+      << m.dosbox.log();
 }
 
 }  // namespace

@@ -10,9 +10,7 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <functional>
 #include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,16 +20,6 @@ namespace kestro::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Checks `done` every 20 ms until it holds or `bound` passes; whether it held.
-bool waitUntil(const std::function<bool()>& done, ChildDosBox::Bound bound) {
-  const auto deadline = Clock::now() + bound;
-  while (!done()) {
-    if (Clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
 
 // Spawns `words` with `actions`; -1, with the reason in errno, when it cannot start.
 pid_t spawn(std::vector<std::string> words, const posix_spawn_file_actions_t& actions,
