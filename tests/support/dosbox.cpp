@@ -1,17 +1,14 @@
 #include "support/dosbox.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -51,7 +48,7 @@ VirtualDisplay::VirtualDisplay() {
 // another server's, or one left behind.
 bool VirtualDisplay::start(int number) {
   int ready[2];
-  if (::pipe2(ready, O_CLOEXEC) != 0) return false;
+  if (::pipe2(ready, O_CLOEXEC | O_NONBLOCK) != 0) return false;
   const int serverSide = ready[1] == 3 ? 4 : 3;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -64,15 +61,14 @@ bool VirtualDisplay::start(int number) {
   posix_spawn_file_actions_destroy(&actions);
   ::close(ready[1]);
   std::string said;
-  pollfd pipe{.fd = ready[0], .events = POLLIN, .revents = 0};
-  const auto deadline = Clock::now() + std::chrono::seconds(30);
-  for (char buffer[16]; server > 0 && !said.ends_with('\n') && Clock::now() < deadline;) {
-    if (::poll(&pipe, 1, 100) == 1) {
-      const ssize_t got = ::read(ready[0], buffer, sizeof buffer);
-      if (got <= 0) break;  // the server ended
-      said.append(buffer, static_cast<std::size_t>(got));
-    }
-  }
+  waitUntil(
+      [&] {
+        char buffer[16];
+        const ssize_t got = server > 0 ? ::read(ready[0], buffer, sizeof buffer) : 0;
+        if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
+        return got == 0 || said.ends_with('\n');  // the server ended, or said its number
+      },
+      std::chrono::seconds(30));
   ::close(ready[0]);
   if (said == std::to_string(number) + "\n") {
     server_ = server;
@@ -97,20 +93,15 @@ ChildDosBox::~ChildDosBox() {
 std::optional<std::string> ChildDosBox::startProcess(const platform::ProcessCommand& command) {
   ++starts_;
   if (child_ > 0) return "the previous DOSBox of this test has not been waited for";
-  // A terminal of raw lines: DOSBox writes to a file only when its buffer fills or it ends.
-  for (int* fd : {&terminal_, &screen_}) {
-    if (*fd >= 0) ::close(std::exchange(*fd, -1));
+  // A terminal, where DOSBox writes each line as it goes; to a file it writes when its buffer
+  // fills or it ends. The harness keeps DOSBox's side open, so its last lines stay readable.
+  if (terminal_ < 0) {
+    terminal_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (terminal_ < 0 || ::grantpt(terminal_) != 0 || ::unlockpt(terminal_) != 0) {
+      return "no terminal for DOSBox's output";
+    }
+    screen_ = ::open(::ptsname(terminal_), O_RDWR | O_NOCTTY | O_CLOEXEC);
   }
-  log_.clear();
-  terminal_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-  if (terminal_ < 0 || ::grantpt(terminal_) != 0 || ::unlockpt(terminal_) != 0) {
-    return "no terminal for DOSBox's output";
-  }
-  screen_ = ::open(::ptsname(terminal_), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  termios mode{};
-  if (screen_ < 0 || ::tcgetattr(screen_, &mode) != 0) return "no terminal for DOSBox's output";
-  ::cfmakeraw(&mode);
-  ::tcsetattr(screen_, TCSANOW, &mode);
   // No sound card, the test's own home folder, and no window unless on the test's display.
   std::string ours[] = {"HOME=" + home_.string(), "SDL_AUDIODRIVER=dummy",
                         display_.empty() ? "SDL_VIDEODRIVER=dummy" : "DISPLAY=" + display_};

@@ -37,8 +37,7 @@ class VirtualDisplay {
   std::string name_;
 };
 
-// Without a display DOSBox runs with no window; its configuration goes below `home`. Its output
-// goes to a terminal, so that DOSBox writes each line as it happens.
+// Without a display DOSBox runs with no window; its configuration goes below `home`.
 class ChildDosBox : public platform::DosBoxStarter {
  public:
   using Bound = std::chrono::milliseconds;
@@ -66,8 +65,8 @@ class ChildDosBox : public platform::DosBoxStarter {
   std::string display_;
   pid_t child_ = -1;
   int starts_ = 0;
-  int terminal_ = -1;  // the terminal's side the harness reads
-  int screen_ = -1;    // DOSBox's side, kept open so that its last lines stay readable
+  int terminal_ = -1;  // DOSBox's output: the terminal's side the harness reads
+  int screen_ = -1;    // and DOSBox's side
   std::string log_;
 };
 
