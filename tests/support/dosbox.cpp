@@ -6,86 +6,102 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 extern char** environ;
 
 namespace kestro::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Spawns `words` with `actions`; -1, with the reason in errno, when it cannot start.
+pid_t spawn(std::vector<std::string> words, const posix_spawn_file_actions_t& actions,
+            char* const* variables = environ) {
+  std::vector<char*> arguments;
+  for (std::string& word : words) arguments.push_back(word.data());
+  arguments.push_back(nullptr);
+  pid_t child = -1;
+  const int error =
+      ::posix_spawn(&child, arguments[0], &actions, nullptr, arguments.data(), variables);
+  errno = error;
+  return error == 0 ? child : -1;
+}
+
+}  // namespace
 
 std::filesystem::path tailProgram() { return KESTRO_TAIL_PROGRAM; }
 std::filesystem::path failingProgram() { return KESTRO_FAILING_PROGRAM; }
 
-// Numbers of our own, tried in turn: a number another server holds makes Xvfb end at once.
-// (Letting Xvfb pick with -displayfd raced with other servers started at the same moment.)
+// Numbers of our own, tried in turn, as servers of other tests and other checkouts run beside.
 VirtualDisplay::VirtualDisplay() {
-  for (int attempt = 0; attempt < 20 && name_.empty(); ++attempt) {
-    start(500 + (::getpid() * 7 + attempt * 31) % 4000);
+  for (int attempt = 0; attempt < 20 && !start(500 + (::getpid() * 7 + attempt * 31) % 4000);) {
+    ++attempt;
   }
 }
 
-void VirtualDisplay::start(int number) {
-  const std::string name = ":" + std::to_string(number);
-  std::string words[] = {KESTRO_XVFB, name,      "-noreset", "-nolisten",
-                         "tcp",       "-screen", "0",        "800x600x24"};
-  std::vector<char*> arguments;
-  for (std::string& word : words) arguments.push_back(word.data());
-  arguments.push_back(nullptr);
+// Xvfb writes its number to the pipe once it takes clients, and ends without a word when
+// another server holds the number. A socket file of that number proves neither: it may be
+// another server's, or one left behind.
+bool VirtualDisplay::start(int number) {
+  int ready[2];
+  if (::pipe2(ready, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+  const int serverSide = ready[1] == 3 ? 4 : 3;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  pid_t server = -1;
-  const int error =
-      ::posix_spawn(&server, arguments[0], &actions, nullptr, arguments.data(), environ);
+  posix_spawn_file_actions_adddup2(&actions, ready[1], serverSide);
+  const std::string name = ":" + std::to_string(number);
+  const pid_t server = spawn({KESTRO_XVFB, name, "-displayfd", std::to_string(serverSide),
+                              "-noreset", "-nolisten", "tcp", "-screen", "0", "800x600x24"},
+                             actions);
   posix_spawn_file_actions_destroy(&actions);
-  if (error != 0) return;
-  const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-  for (int wait = 0; wait < 200; ++wait) {
-    if (::waitpid(server, nullptr, WNOHANG) != 0) return;  // the number was taken
-    if (std::filesystem::exists(socket)) {
-      server_ = server;
-      name_ = name;
-      return;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  ::close(ready[1]);
+  std::string said;
+  waitUntil(
+      [&] {
+        char buffer[16];
+        const ssize_t got = server > 0 ? ::read(ready[0], buffer, sizeof buffer) : 0;
+        if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
+        return got == 0 || said.ends_with('\n');  // the server ended, or said its number
+      },
+      std::chrono::seconds(30));
+  ::close(ready[0]);
+  if (said == std::to_string(number) + "\n") {
+    server_ = server;
+    name_ = name;
+    return true;
   }
-  ::kill(server, SIGTERM);
-  ::waitpid(server, nullptr, 0);
+  if (server > 0 && ::kill(server, SIGTERM) == 0) ::waitpid(server, nullptr, 0);
+  return false;
 }
 
 VirtualDisplay::~VirtualDisplay() {
   if (server_ > 0 && ::kill(server_, SIGTERM) == 0) ::waitpid(server_, nullptr, 0);
 }
 
-bool VirtualDisplay::pressKeyInDosBox() const {
-  if (name_.empty()) return false;
-  // With no window manager the keyboard follows the pointer: move it onto the window first.
-  // DOSBox replaces its window while it sets its video mode, so a window found a moment too
-  // early may be gone when the key goes out: try again.
-  const std::string press = "DISPLAY=" + name_ +
-                            " " KESTRO_XDOTOOL
-                            " search --onlyvisible --class dosbox mousemove --window %1 10 10"
-                            " key space 2>/dev/null";
-  for (int attempt = 0; attempt < 10; ++attempt) {
-    if (std::system(press.c_str()) == 0) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-  }
-  return false;
-}
-
 ChildDosBox::~ChildDosBox() {
   if (child_ > 0 && ::kill(child_, SIGKILL) == 0) ::waitpid(child_, nullptr, 0);
+  for (const int fd : {terminal_, screen_}) {
+    if (fd >= 0) ::close(fd);
+  }
 }
 
 std::optional<std::string> ChildDosBox::startProcess(const platform::ProcessCommand& command) {
   ++starts_;
   if (child_ > 0) return "the previous DOSBox of this test has not been waited for";
-  platform::ProcessCommand words = command;  // posix_spawn takes the words unconst
-  std::vector<char*> arguments{words.program.data()};
-  for (std::string& word : words.arguments) arguments.push_back(word.data());
-  arguments.push_back(nullptr);
+  // A terminal, where DOSBox writes each line as it goes; to a file it writes when its buffer
+  // fills or it ends. The harness keeps DOSBox's side open, so its last lines stay readable.
+  if (terminal_ < 0) {
+    terminal_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    if (terminal_ < 0 || ::grantpt(terminal_) != 0 || ::unlockpt(terminal_) != 0) {
+      return "no terminal for DOSBox's output";
+    }
+    screen_ = ::open(::ptsname(terminal_), O_RDWR | O_NOCTTY | O_CLOEXEC);
+  }
   // No sound card, the test's own home folder, and no window unless on the test's display.
   std::string ours[] = {"HOME=" + home_.string(), "SDL_AUDIODRIVER=dummy",
                         display_.empty() ? "SDL_VIDEODRIVER=dummy" : "DISPLAY=" + display_};
@@ -99,27 +115,52 @@ std::optional<std::string> ChildDosBox::startProcess(const platform::ProcessComm
   variables.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, (home_ / "dosbox.log").c_str(),
-                                   O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, screen_, STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, screen_, STDERR_FILENO);
   posix_spawn_file_actions_addchdir_np(&actions, command.workingFolder.c_str());
-  const int error =
-      ::posix_spawn(&child_, arguments[0], &actions, nullptr, arguments.data(), variables.data());
+  std::vector<std::string> words{command.program};
+  words.insert(words.end(), command.arguments.begin(), command.arguments.end());
+  child_ = spawn(words, actions, variables.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (error == 0) return std::nullopt;
-  child_ = -1;
-  return std::generic_category().message(error);
+  if (child_ > 0) return std::nullopt;
+  return std::generic_category().message(errno);
 }
 
-bool ChildDosBox::waitForExit(std::chrono::seconds bound) {
-  const auto deadline = std::chrono::steady_clock::now() + bound;
-  pid_t done = 0;
-  while (child_ > 0 && (done = ::waitpid(child_, nullptr, WNOHANG)) == 0) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;  // ended with the harness
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+bool ChildDosBox::waitForExit(Bound bound) {
+  const bool ended =
+      waitUntil([this] { return child_ < 0 || ::waitpid(child_, nullptr, WNOHANG) != 0; }, bound);
+  if (ended) child_ = -1;
+  return ended && starts_ > 0;
+}
+
+bool ChildDosBox::waitForOutput(std::string_view line, Bound bound) {
+  waitUntil([&] { return log().find(line) != std::string::npos || waitForExit(Bound(0)); }, bound);
+  return log().find(line) != std::string::npos;
+}
+
+const std::string& ChildDosBox::log() {
+  char buffer[4096];
+  for (ssize_t got; terminal_ >= 0 && (got = ::read(terminal_, buffer, sizeof buffer)) > 0;) {
+    log_.append(buffer, static_cast<std::size_t>(got));
   }
-  child_ = -1;
-  return done > 0;
+  return log_;
+}
+
+// A key taken closes DOSBox at once, often before xdotool sends the key's release, which then
+// fails on a window that is gone: whether DOSBox ended is the answer, never xdotool's status.
+// Before DOSBox's window is mapped xdotool finds none; the next round tries again.
+bool ChildDosBox::pressKeyUntilExit(Bound bound) {
+  const std::string press = "DISPLAY=" + display_ +
+                            " " KESTRO_XDOTOOL
+                            " search --onlyvisible --class dosbox key --window %1 space"
+                            " >/dev/null 2>&1";
+  const auto deadline = Clock::now() + bound;
+  while (!waitForExit(Bound(0)) && Clock::now() < deadline) {
+    [[maybe_unused]] const int status = std::system(press.c_str());
+    waitForExit(std::min<Bound>(std::chrono::duration_cast<Bound>(deadline - Clock::now()),
+                                std::chrono::seconds(1)));
+  }
+  return waitForExit(Bound(0));
 }
 
 }  // namespace kestro::test

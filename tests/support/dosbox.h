@@ -29,19 +29,18 @@ class VirtualDisplay {
   VirtualDisplay& operator=(const VirtualDisplay&) = delete;
 
   const std::string& name() const { return name_; }  // ":N", or empty when Xvfb did not start
-  // Presses the space bar in DOSBox's window as a user would; false when there is none.
-  bool pressKeyInDosBox() const;
 
  private:
-  void start(int number);
+  bool start(int number);
 
   pid_t server_ = -1;
   std::string name_;
 };
 
-// Without a display DOSBox runs with no window; its configuration and log go below `home`.
+// Without a display DOSBox runs with no window; its configuration goes below `home`.
 class ChildDosBox : public platform::DosBoxStarter {
  public:
+  using Bound = std::chrono::milliseconds;
   explicit ChildDosBox(std::filesystem::path home, std::string display = {})
       : home_(std::move(home)), display_(std::move(display)) {}
   ~ChildDosBox() override;
@@ -50,8 +49,13 @@ class ChildDosBox : public platform::DosBoxStarter {
 
   int starts() const { return starts_; }
   // Waits at most `bound` for the child to end; one still running is ended with the harness.
-  bool waitForExit(std::chrono::seconds bound = std::chrono::seconds(60));
-  std::string log() const { return readFile(home_ / "dosbox.log"); }
+  bool waitForExit(Bound bound = std::chrono::seconds(60));
+  // Waits at most `bound` for DOSBox to write `line`; false when it ends or the time is up.
+  bool waitForOutput(std::string_view line, Bound bound = std::chrono::seconds(60));
+  // Presses the space bar in DOSBox's window, as a user would, until DOSBox ends or `bound`
+  // passes; whether DOSBox ended.
+  bool pressKeyUntilExit(Bound bound = std::chrono::seconds(60));
+  const std::string& log();  // what DOSBox wrote so far
 
  protected:
   std::optional<std::string> startProcess(const platform::ProcessCommand& command) override;
@@ -61,6 +65,9 @@ class ChildDosBox : public platform::DosBoxStarter {
   std::string display_;
   pid_t child_ = -1;
   int starts_ = 0;
+  int terminal_ = -1;  // DOSBox's output: the terminal's side the harness reads
+  int screen_ = -1;    // and DOSBox's side
+  std::string log_;
 };
 
 }  // namespace kestro::test

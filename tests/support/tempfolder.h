@@ -15,8 +15,20 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
 namespace kestro::test {
+
+// Checks `done` every 20 ms until it holds or `bound` passes; whether it held. A test waits on
+// the condition it needs (a file written, a process ended), never on a count of tries.
+inline bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
 
 class TempFolder {
  public:
