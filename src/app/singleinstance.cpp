@@ -207,6 +207,10 @@ void SingleInstance::listen() {
 void SingleInstance::answer() {
   const Descriptor connection(::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (connection.get() < 0) return;
+  // A start that gave up waiting (this process was stopped or busy) has closed its end: its
+  // request is over, and the window stays where it is.
+  char ignored = 0;
+  if (::recv(connection.get(), &ignored, 1, MSG_PEEK | MSG_DONTWAIT) == 0) return;
   emit comeForward();
   // The answer says the window came forward; a caller that gave up is not waited for.
   ::send(connection.get(), "!", 1, MSG_NOSIGNAL);

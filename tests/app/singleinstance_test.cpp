@@ -43,6 +43,14 @@ void enter(const Start& start) {
   ::unsetenv("XDG_CACHE_HOME");
 }
 
+// The event loop a first start listens with, in a child.
+std::unique_ptr<QCoreApplication> application() {
+  static int argc = 1;
+  static char name[] = "kestro";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 std::string text(SingleInstance::Claim claim) {
   switch (claim) {
     case SingleInstance::Claim::First:
@@ -56,10 +64,11 @@ std::string text(SingleInstance::Claim claim) {
 }
 
 // A first start in a child: it says how its claim went, stops itself where asked, and says
-// "forward" when a later start asks it to come forward, then ends. It is killed with the object.
+// "forward" when a later start asks it to come forward, then ends. A stopped one is killed with
+// the object; another is waited for, so that it ends as a start ends.
 class FirstStart {
  public:
-  FirstStart(const Start& start, bool stop) {
+  FirstStart(const Start& start, bool stop) : stopped_(stop) {
     int channel[2];
     if (::pipe(channel) != 0) throw std::runtime_error("pipe failed");
     child_ = ::fork();
@@ -67,11 +76,8 @@ class FirstStart {
       ::close(channel[0]);
       ::alarm(30);
       enter(start);
-      int argc = 1;
-      char name[] = "first";
-      char* argv[] = {name, nullptr};
       {
-        QCoreApplication application(argc, argv);
+        const auto loop = application();
         SingleInstance instance(start.settings, openInstanceFolder());
         const auto say = [&](const std::string& line) {
           if (::write(channel[1], (line + "\n").data(), line.size() + 1) < 0) ::_exit(1);
@@ -90,7 +96,7 @@ class FirstStart {
     reports_ = channel[0];
   }
   ~FirstStart() {
-    ::kill(child_, SIGKILL);
+    if (stopped_) ::kill(child_, SIGKILL);
     ::waitpid(child_, nullptr, 0);
     ::close(reports_);
   }
@@ -102,6 +108,7 @@ class FirstStart {
   }
 
  private:
+  bool stopped_;
   pid_t child_;
   int reports_;
 };
@@ -118,7 +125,8 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
   const fs::path base = folder.path();
   fs::permissions(base, fs::perms(0755));
   const fs::path longName(std::string(200, 'x'));
-  for (const fs::path& tmp : {base / "tmp", base / "tmp2", base / longName / "tmp"}) {
+  for (const fs::path& tmp :
+       {base / "tmp", base / "tmp2", base / "tmp3", base / longName / "tmp"}) {
     own(tmp, fs::perms(01777));
   }
   for (const fs::path& runtime : {base / "run", base / longName / "run"}) {
@@ -164,7 +172,12 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
        false,
        false,
        "first forwarded forward"},
-      {"names planted in TMPDIR", noRuntime, noRuntime, false, true, "first forwarded forward"},
+      {"names planted in TMPDIR",
+       {base / "tmp3", "", base / "home", usual.settings},
+       {base / "tmp3", "", base / "home", usual.settings},
+       false,
+       true,
+       "first forwarded forward"},
       {"a stopped first start", usual, usual, true, false,
        "first no answer no answer no answer no answer no answer first"},
   };
@@ -173,10 +186,7 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
     if (c.planted) {
       const std::string names = test::inChild([&] {
         enter(c.first);
-        int argc = 1;
-        char name[] = "probe";
-        char* argv[] = {name, nullptr};
-        const QCoreApplication application(argc, argv);
+        const auto loop = application();
         SingleInstance instance(c.first.settings, openInstanceFolder());
         instance.claim(1s);
         std::string made;
@@ -200,6 +210,7 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
     const auto later = [&](int starts) {
       return test::inChild([&] {
         enter(c.later);
+        const auto loop = application();
         std::string claims;
         for (int start = 0; start < starts; ++start) {
           SingleInstance instance(c.later.settings, openInstanceFolder());
@@ -213,7 +224,7 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
     // A stopped first start takes connections without answering, until its queue is full.
     said += later(c.stopFirst ? 5 : 1);
     if (!c.stopFirst) said += " " + first->line();
-    // Killed, it leaves its lock to the next start.
+    // Ended, or killed when stopped, it leaves the lock to the next start.
     first.reset();
     if (c.stopFirst) said += later(1);
     EXPECT_EQ(said, c.expected);

@@ -42,8 +42,12 @@ Outcome run(const QString& program, const QStringList& arguments,
   } else {
     process.start(program, arguments);
   }
-  process.waitForFinished(120000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+  const bool finished = process.waitForFinished(120000);
+  if (!finished) {
+    process.kill();
+    process.waitForFinished();
+  }
+  return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           process.readAllStandardOutput().toStdString(),
           process.readAllStandardError().toStdString()};
 }
