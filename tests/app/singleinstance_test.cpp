@@ -2,7 +2,6 @@
 // later starts claim in children of their own, each with the environment of its login.
 #include "app/singleinstance.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -24,22 +23,25 @@ using namespace std::chrono_literals;
 constexpr uid_t kNobody = 65534;
 const bool kRoot = ::geteuid() == 0;
 
-// What a login gives a start, and the settings file it starts on.
+// What a login gives a start, below the test's folder ("long" stands for a 200-character name):
+// TMPDIR, XDG_RUNTIME_DIR (unset when empty), HOME, and the settings file it starts on.
 struct Start {
-  fs::path tmp;
-  fs::path runtime;  // empty: XDG_RUNTIME_DIR unset
-  fs::path home;
-  fs::path settings;
+  const char* tmp;
+  const char* runtime;
+  const char* home;
+  const char* settings;
 };
 
-void enter(const Start& start) {
-  ::setenv("TMPDIR", start.tmp.c_str(), 1);
-  if (start.runtime.empty()) {
-    ::unsetenv("XDG_RUNTIME_DIR");
-  } else {
-    ::setenv("XDG_RUNTIME_DIR", start.runtime.c_str(), 1);
-  }
-  ::setenv("HOME", start.home.c_str(), 1);
+fs::path below(const fs::path& base, std::string path) {
+  if (path.starts_with("long/")) path.replace(0, 4, std::string(200, 'x'));
+  return base / path;
+}
+
+void enter(const fs::path& base, const Start& start) {
+  ::setenv("TMPDIR", below(base, start.tmp).c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", below(base, start.runtime).c_str(), 1);
+  if (!*start.runtime) ::unsetenv("XDG_RUNTIME_DIR");
+  ::setenv("HOME", below(base, start.home).c_str(), 1);
   ::unsetenv("XDG_CACHE_HOME");
 }
 
@@ -51,16 +53,10 @@ std::unique_ptr<QCoreApplication> application() {
   return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-std::string text(SingleInstance::Claim claim) {
-  switch (claim) {
-    case SingleInstance::Claim::First:
-      return "first";
-    case SingleInstance::Claim::Forwarded:
-      return "forwarded";
-    case SingleInstance::Claim::NoAnswer:
-      return "no answer";
-  }
-  return {};
+std::string claimed(const fs::path& base, const Start& start, std::chrono::milliseconds patience) {
+  SingleInstance instance(below(base, start.settings), openInstanceFolder());
+  constexpr const char* kClaims[] = {"first", "forwarded", "no answer"};
+  return kClaims[static_cast<int>(instance.claim(patience))];
 }
 
 // A first start in a child: it says how its claim went, stops itself where asked, and says
@@ -68,21 +64,20 @@ std::string text(SingleInstance::Claim claim) {
 // the object; another is waited for, so that it ends as a start ends.
 class FirstStart {
  public:
-  FirstStart(const Start& start, bool stop) : stopped_(stop) {
+  FirstStart(const fs::path& base, const Start& start, bool stop) : stopped_(stop) {
     int channel[2];
     if (::pipe(channel) != 0) throw std::runtime_error("pipe failed");
     child_ = ::fork();
     if (child_ == 0) {
-      ::close(channel[0]);
       ::alarm(30);
-      enter(start);
+      enter(base, start);
+      const auto say = [&](const std::string& line) {
+        if (::write(channel[1], (line + "\n").data(), line.size() + 1) < 0) ::_exit(1);
+      };
       {
         const auto loop = application();
-        SingleInstance instance(start.settings, openInstanceFolder());
-        const auto say = [&](const std::string& line) {
-          if (::write(channel[1], (line + "\n").data(), line.size() + 1) < 0) ::_exit(1);
-        };
-        say(text(instance.claim()));
+        SingleInstance instance(below(base, start.settings), openInstanceFolder());
+        say(std::string(instance.claim() == SingleInstance::Claim::First ? "first" : "not first"));
         if (stop) ::raise(SIGSTOP);
         QObject::connect(&instance, &SingleInstance::comeForward, [&] {
           say("forward");
@@ -124,109 +119,77 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
   test::TempFolder folder;
   const fs::path base = folder.path();
   fs::permissions(base, fs::perms(0755));
-  const fs::path longName(std::string(200, 'x'));
-  for (const fs::path& tmp :
-       {base / "tmp", base / "tmp2", base / "tmp3", base / longName / "tmp"}) {
-    own(tmp, fs::perms(01777));
-  }
-  for (const fs::path& runtime : {base / "run", base / longName / "run"}) {
-    own(runtime, fs::perms(0700));
-  }
-  own(base / "open", fs::perms(0755));
+  for (const char* tmp : {"tmp", "tmp2", "tmp3", "long/tmp"})
+    own(below(base, tmp), fs::perms(01777));
+  for (const char* runtime : {"run", "long/run"}) own(below(base, runtime), fs::perms(0700));
   own(base / "home", fs::perms(0755));
   fs::create_directory_symlink(base / "home", base / "link");
-  const fs::path settings = ".config/kestro/kestro.ini";
-  const Start usual{base / "tmp", base / "run", base / "home", base / "home" / settings};
-  const Start noRuntime{base / "tmp", "", base / "home", base / "home" / settings};
+  const char* settings = "home/.config/kestro/kestro.ini";
+  const Start usual{"tmp", "run", "home", settings};
+  const Start noRuntime{"tmp", "", "home", settings};
+  const Start planted{"tmp3", "", "home", settings};
+  const Start longNames{"long/tmp", "long/run", "home", settings};
 
+  enum Event { Nothing, Stopped, Planted };  // before the later start
   const struct {
-    const char* name;
     Start first;
     Start later;
-    bool stopFirst;
-    bool planted;  // another user first puts a FIFO under each name a start makes in TMPDIR
+    Event event;
     const char* expected;
   } cases[] = {
-      {"one login", usual, usual, false, false, "first forwarded forward"},
-      {"a home reached through a link, its folder not made yet",
-       {base / "tmp", "", base / "link", base / "link" / settings},
+      {usual, usual, Nothing, "first forwarded forward"},
+      // A home reached through a link, its folder not made yet.
+      {{"tmp", "", "link", "link/.config/kestro/kestro.ini"},
        noRuntime,
-       false,
-       false,
+       Nothing,
        "first forwarded forward"},
-      {"two logins, two TMPDIRs",
-       noRuntime,
-       {base / "tmp2", "", base / "home", usual.settings},
-       false,
-       false,
-       "first forwarded forward"},
-      {"long TMPDIR and runtime folder",
-       {base / longName / "tmp", base / longName / "run", base / "home", usual.settings},
-       {base / longName / "tmp", base / longName / "run", base / "home", usual.settings},
-       false,
-       false,
-       "first forwarded forward"},
-      {"a runtime folder others may read",
-       {base / "tmp", base / "open", base / "home", usual.settings},
-       {base / "tmp", base / "open", base / "home", usual.settings},
-       false,
-       false,
-       "first forwarded forward"},
-      {"names planted in TMPDIR",
-       {base / "tmp3", "", base / "home", usual.settings},
-       {base / "tmp3", "", base / "home", usual.settings},
-       false,
-       true,
-       "first forwarded forward"},
-      {"a stopped first start", usual, usual, true, false,
-       "first no answer no answer no answer no answer no answer first"},
+      {noRuntime, {"tmp2", "", "home", settings}, Nothing, "first forwarded forward"},
+      {longNames, longNames, Nothing, "first forwarded forward"},
+      // Another user first puts a FIFO under each name a start makes in TMPDIR.
+      {planted, planted, Planted, "first forwarded forward"},
+      // A stopped first start takes connections without answering, until its queue is full;
+      // killed, it leaves the lock to the next start.
+      {usual, usual, Stopped, "first no answer no answer no answer no answer no answer first"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    if (c.planted) {
+    SCOPED_TRACE(&c - cases);
+    if (c.event == Planted) {
       const std::string names = test::inChild([&] {
-        enter(c.first);
+        enter(base, c.first);
         const auto loop = application();
-        SingleInstance instance(c.first.settings, openInstanceFolder());
+        SingleInstance instance(below(base, c.first.settings), openInstanceFolder());
         instance.claim(1s);
         std::string made;
-        for (const auto& entry : fs::directory_iterator(c.first.tmp))
+        for (const auto& entry : fs::directory_iterator(below(base, c.first.tmp)))
           made += entry.path().string() + '\n';
         return made;
       });
-      const std::string planted = test::inChild(
-          [&] {
-            std::string failed;
-            for (std::size_t at = 0, end; (end = names.find('\n', at)) != std::string::npos;
-                 at = end + 1) {
-              const std::string name = names.substr(at, end - at);
-              if (::mkfifo(name.c_str(), 0666) != 0) failed += name + " ";
-            }
-            return failed;
-          },
-          kRoot ? kNobody : 0);
-      ASSERT_EQ(planted, "");
+      const auto plant = [&] {
+        std::string failed;
+        for (std::size_t at = 0, end; (end = names.find('\n', at)) != std::string::npos;
+             at = end + 1) {
+          if (::mkfifo(names.substr(at, end - at).c_str(), 0666) != 0) failed += names;
+        }
+        return failed;
+      };
+      ASSERT_EQ(test::inChild(plant, kRoot ? kNobody : 0), "");
     }
     const auto later = [&](int starts) {
       return test::inChild([&] {
-        enter(c.later);
+        enter(base, c.later);
         const auto loop = application();
         std::string claims;
-        for (int start = 0; start < starts; ++start) {
-          SingleInstance instance(c.later.settings, openInstanceFolder());
-          claims += " " + text(instance.claim(c.stopFirst ? 300ms : 5s));
-        }
+        for (int start = 0; start < starts; ++start)
+          claims += " " + claimed(base, c.later, c.event == Stopped ? 300ms : 5s);
         return claims;
       });
     };
-    auto first = std::make_unique<FirstStart>(c.first, c.stopFirst);
-    std::string said = first->line();
-    // A stopped first start takes connections without answering, until its queue is full.
-    said += later(c.stopFirst ? 5 : 1);
-    if (!c.stopFirst) said += " " + first->line();
-    // Ended, or killed when stopped, it leaves the lock to the next start.
+    auto first = std::make_unique<FirstStart>(base, c.first, c.event == Stopped);
+    std::string said = first->line();  // first of all: the first start has claimed
+    said += later(c.event == Stopped ? 5 : 1);
+    if (c.event != Stopped) said += " " + first->line();
     first.reset();
-    if (c.stopFirst) said += later(1);
+    if (c.event == Stopped) said += later(1);
     EXPECT_EQ(said, c.expected);
   }
   // Everything a start made is gone once it ended.
@@ -248,23 +211,25 @@ TEST(SingleInstance, TakesOnlyAFolderOfTheUsersOwnThatNoOneElseCanReach) {
   own(base / "opencache/kestro", fs::perms(0755));
   own(base / "linkcache", fs::perms(0700));
   fs::create_directory_symlink(base / "private", base / "linkcache/kestro");
+  // clang-format off
   const struct {
     std::string runtime;
     std::string cache;
     std::string expected;
   } cases[] = {
-      {base / "private", base / "cache", "private"},
-      {base / "open", base / "cache", "cache/kestro"},
-      {base / "shared", base / "cache", "cache/kestro"},
-      {base / "others", base / "cache", kRoot ? "cache/kestro" : "others"},
-      {base / "link", base / "cache", "cache/kestro"},
-      {base / "file", base / "cache", "cache/kestro"},
-      {"private", base / "cache", "cache/kestro"},
-      {"", base / "cache", "cache/kestro"},
-      {"", base / "opencache", "none"},
-      {"", base / "linkcache", "none"},
-      {"", "cache", "none"},
+      {base / "private", base / "cache",     "private"},
+      {base / "open",    base / "cache",     "cache/kestro"},
+      {base / "shared",  base / "cache",     "cache/kestro"},
+      {base / "others",  base / "cache",     kRoot ? "cache/kestro" : "others"},
+      {base / "link",    base / "cache",     "cache/kestro"},
+      {base / "file",    base / "cache",     "cache/kestro"},
+      {"private",        base / "cache",     "cache/kestro"},
+      {"",               base / "cache",     "cache/kestro"},
+      {"",               base / "opencache", "none"},
+      {"",               base / "linkcache", "none"},
+      {"",               "cache",            "none"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     const int taken = openInstanceFolder(c.runtime, c.cache);
     std::error_code error;
@@ -273,7 +238,6 @@ TEST(SingleInstance, TakesOnlyAFolderOfTheUsersOwnThatNoOneElseCanReach) {
         << c.runtime << " " << c.cache;
     if (taken >= 0) ::close(taken);
   }
-  std::error_code ignored;
   EXPECT_EQ(fs::status(base / "cache/kestro").permissions(), fs::perms(0700));
 }
 
