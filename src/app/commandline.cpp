@@ -14,7 +14,7 @@ Request requestOf(const std::vector<std::string>& arguments) {
 
 std::string versionText() { return "kestro " KESTRO_VERSION "\n"; }
 
-std::string helpText(const std::string& settingsFile) {
+std::string helpText(const platform::SettingsLocation& settings) {
   return "Usage: kestro [Qt options]\n"
          "A front end for the DOS build of the MAME arcade emulator: choose MAME, a game and\n"
          "MAME's options in one window, and \"Run Mame\" starts the game through DOSBox.\n"
@@ -26,7 +26,8 @@ std::string helpText(const std::string& settingsFile) {
          "A second start on the same settings file brings the running window forward.\n"
          "\n"
          "Settings file: " +
-         settingsFile + "\n";
+         settings.file + "\n" +
+         (settings.writable ? "" : "Kestro cannot save its settings: " + settings.problem + "\n");
 }
 
 std::string unknownArgumentMessage(const std::vector<std::string>& leftOver) {

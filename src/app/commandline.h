@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/settingslocation.h"
+
 namespace kestro::app {
 
 enum class Request { Run, Help, Version };
@@ -14,7 +16,8 @@ enum class Request { Run, Help, Version };
 Request requestOf(const std::vector<std::string>& arguments);
 
 std::string versionText();
-std::string helpText(const std::string& settingsFile);
+// Names the settings file Kestro reads, and says when it cannot save.
+std::string helpText(const platform::SettingsLocation& settings);
 
 // What is left once Qt has taken its options: empty when nothing, else the message for the
 // first argument Kestro does not know.

@@ -1,8 +1,9 @@
 // Kestro's start: the window is the program. It is created with every option at its initial
 // state and shown; the program ends when the window goes. Before that, the command line is
-// answered, the settings file is found, and a second start on the same file hands over to the
-// first.
+// answered, the settings file is found (and made at the first start), and a second start on
+// the same file hands over to the first.
 #include <QApplication>
+#include <QMessageBox>
 #include <QTimer>
 #include <iostream>
 #include <string>
@@ -21,7 +22,7 @@ int main(int argc, char* argv[]) {
   const platform::SettingsPlaces places = platform::systemSettingsPlaces();
   switch (app::requestOf(std::vector<std::string>(argv, argv + argc))) {
     case app::Request::Help:
-      std::cout << app::helpText(platform::chooseSettingsFile(places));
+      std::cout << app::helpText(platform::findSettings(places));
       return 0;
     case app::Request::Version:
       std::cout << app::versionText();
@@ -39,19 +40,25 @@ int main(int argc, char* argv[]) {
     return 2;
   }
 
-  const std::string settingsFile = platform::chooseSettingsFile(places);
-  app::SingleInstance instance(QString::fromStdString(settingsFile));
+  const platform::SettingsLocation location = platform::locateSettings(places);
+  app::SingleInstance instance(location.file, app::openInstanceFolder());
   switch (instance.claim()) {
     case app::SingleInstance::Claim::Forwarded:
       return 0;
-    case app::SingleInstance::Claim::NoAnswer:
-      std::cerr << "kestro: another Kestro runs on " << settingsFile << " but does not answer\n";
+    case app::SingleInstance::Claim::NoAnswer: {
+      // Said on the screen too: a start from the menu has no terminal.
+      const platform::Message message = app::noAnswerMessage(location.file);
+      std::cerr << "kestro: " << message.prompt << '\n';
+      QMessageBox box(QMessageBox::Critical, QString::fromStdString(message.title),
+                      QString::fromStdString(message.prompt), QMessageBox::Ok);
+      box.setTextFormat(Qt::PlainText);
+      box.exec();
       return 1;
+    }
     case app::SingleInstance::Claim::First:
       break;
   }
 
-  const platform::SettingsLocation location = platform::locateSettings(places);
   // Every settings file is some folder's "/kestro.ini"; the window joins the two again, so the
   // folder is taken off as text and a portable copy's path comes back byte for byte.
   constexpr std::string_view kName = "/kestro.ini";

@@ -1,4 +1,5 @@
-// The folder that holds the program's own executable; the settings file lives there.
+// The folder that holds the program's own executable: a portable copy keeps its settings file
+// there, and an installed program finds its shipped settings from it.
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
-// Where the settings file lives. A portable copy keeps kestro.ini beside the program, as long as
-// it may write there; an installed program keeps it in the user's configuration folder.
+// Where the settings file lives. An installed program (in PREFIX/bin, with the shipped settings
+// in PREFIX/share/kestro) keeps it in the user's configuration folder, whoever runs it; a
+// portable copy, a program without that layout, keeps kestro.ini beside itself as long as it
+// may write there.
 #pragma once
 
 #include <string>
@@ -11,10 +13,10 @@ struct SettingsPlaces {
   // The value of XDG_CONFIG_HOME, empty when unset; only an absolute path counts.
   std::string configHome;
   // The user's home folder; the configuration folder is its ".config" when configHome does not
-  // count.
+  // count. Only an absolute path counts.
   std::string home;
-  // The settings file as shipped, with its default sections: a new settings file starts as a
-  // copy of it.
+  // Where an install puts the settings file as shipped, with its default sections: when it is
+  // there, the program is installed, and a new settings file starts as a copy of it.
   std::string shippedDefaults;
 };
 
@@ -27,18 +29,19 @@ struct SettingsLocation {
   std::string problem;
 };
 
-// Chooses the settings file without touching anything: beside the program when that folder
-// can be written or a kestro.ini there can, otherwise kestro/kestro.ini in the user's
-// configuration folder.
-std::string chooseSettingsFile(const SettingsPlaces& places);
+// The settings file, found without touching anything: what locateSettings would answer, for
+// "--help". The one guess is whether a settings file that is not there yet can be made.
+SettingsLocation findSettings(const SettingsPlaces& places);
 
-// Chooses the settings file and, when it does not exist yet, makes it: its folder is created
-// and it starts as a copy of the settings file beside the program (a read-only portable copy)
-// or else of the shipped defaults.
+// The settings file, made when it is not there yet: its folder is created and it starts as a
+// copy of the shipped defaults (installed) or of the read-only kestro.ini beside the program (a
+// portable copy that cannot write beside itself). The copy is a new file only: nothing in its
+// place, a link included, is followed or replaced.
 SettingsLocation locateSettings(const SettingsPlaces& places);
 
 // The places of this process: its folder, XDG_CONFIG_HOME, HOME (or the password entry's home
-// when HOME is unset) and the shipped defaults under share/kestro of the install prefix.
+// when HOME is unset or not absolute) and the shipped defaults under share/kestro of the
+// install prefix.
 SettingsPlaces systemSettingsPlaces();
 
 }  // namespace kestro::platform

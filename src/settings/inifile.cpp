@@ -58,7 +58,8 @@ std::optional<std::string> settingsFileProblem(const std::string& path) {
     reason = fs::is_directory(status) ? "it is a folder" : "it is not a regular file";
   }
   return "Kestro ignored its settings file " + path + ": " + reason +
-         ". The options start at their defaults, and Save Settings leaves that file as it is.";
+         ". The options start at their initial state (every check box clear, no option button "
+         "chosen), not at the shipped defaults, and Save Settings leaves that file as it is.";
 }
 
 }  // namespace kestro::settings

@@ -1,6 +1,7 @@
 // Kestro as installed: the prefix install, the Debian package, and the real program started
 // from them as its own process on Qt's offscreen platform, driven by the probe (probe.cpp).
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QImage>
@@ -41,8 +42,12 @@ Outcome run(const QString& program, const QStringList& arguments,
   } else {
     process.start(program, arguments);
   }
-  process.waitForFinished(120000);
-  return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+  const bool finished = process.waitForFinished(120000);
+  if (!finished) {
+    process.kill();
+    process.waitForFinished();
+  }
+  return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
           process.readAllStandardOutput().toStdString(),
           process.readAllStandardError().toStdString()};
 }
@@ -128,7 +133,7 @@ TEST(CommandLine, HelpAndVersionPrintWithoutAWindowAndQtKeepsItsOptions) {
   EXPECT_FALSE(fs::exists(portable.folder.path() / "kestro.ini"));
 }
 
-TEST(CommandLine, ASecondStartBringsTheFirstWindowBackAndEndsSilently) {
+TEST(CommandLine, ASecondStartBringsTheFirstWindowBackOrSaysOnScreenThatItGetsNoAnswer) {
   Portable portable;
   fs::copy_file(KESTRO_SHIPPED_INI, portable.folder.path() / "kestro.ini");
   const fs::path report = portable.folder.path() / "report";
@@ -136,6 +141,18 @@ TEST(CommandLine, ASecondStartBringsTheFirstWindowBackAndEndsSilently) {
   first.setProcessEnvironment(programEnvironment(portable.home, false, report, "forward"));
   first.start(q(portable.program), {});
   ASSERT_TRUE(reported(report, "hidden")) << test::readFile(report);
+  // Stopped, the first start cannot answer: a later one says so in a message box and ends.
+  ::kill(static_cast<pid_t>(first.processId()), SIGSTOP);
+  const fs::path stoppedReport = portable.folder.path() / "stopped";
+  const Outcome stopped = run(q(portable.program), {},
+                              programEnvironment(portable.home, false, stoppedReport, "message"));
+  ::kill(static_cast<pid_t>(first.processId()), SIGCONT);
+  EXPECT_EQ(stopped.exitCode, 1);
+  EXPECT_NE(test::readFile(stoppedReport)
+                .find("message: Another Kestro runs on the settings file " + portable.folder.str() +
+                      "/kestro.ini but does not answer"),
+            std::string::npos)
+      << test::readFile(stoppedReport);
   // Qt's own option reaches Qt: without it the second start would have no display to open.
   QProcessEnvironment noDisplay = programEnvironment(portable.home, false);
   noDisplay.insert("QT_QPA_PLATFORM", "xcb");
@@ -196,8 +213,9 @@ TEST(Package, DependsOnTheLinkedLibrariesAndDosboxAndLintianFindsNoErrors) {
   EXPECT_EQ(count("\n" + lintian.out, "\nE: "), 0) << lintian.out << lintian.err;
 }
 
-// The unpacked package, started by a user who may not write there, with a home it may write or
-// not. The probe saves; an unwritable file is reported once, before the window shows.
+// The unpacked package, started by its own user (root, where the tests run as root), who may
+// write beside the program, and by a user who may not, with a home it may write or not. The probe
+// saves; an unwritable file is reported once, before the window shows.
 TEST(Package, UnpackedShowsTheShippedDefaultsAndSavesIntoTheUsersConfigFolderOrSaysItCannot) {
   test::TempFolder folder;
   fs::permissions(folder.path(), fs::perms(0755));
@@ -205,13 +223,6 @@ TEST(Package, UnpackedShowsTheShippedDefaultsAndSavesIntoTheUsersConfigFolderOrS
   const Outcome unpack = run("dpkg-deb", {"-x", q(package()), q(root)});
   ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
   fs::copy_file(KESTRO_PROBE_LIBRARY, folder.path() / "probe.so");
-  if (!kRoot) {  // root may write anywhere: the program then runs as nobody
-    for (const auto& entry : fs::recursive_directory_iterator(root)) {
-      fs::permissions(entry.path(), fs::perms(0222),
-                      fs::perm_options::remove | fs::perm_options::nofollow);
-    }
-    fs::permissions(root, fs::perms(0222), fs::perm_options::remove);
-  }
   struct Unlock {  // so that the folder can be removed
     const fs::path& path;
     ~Unlock() {
@@ -221,14 +232,28 @@ TEST(Package, UnpackedShowsTheShippedDefaultsAndSavesIntoTheUsersConfigFolderOrS
       }
     }
   } unlock{folder.path()};
-  for (const bool writable : {true, false}) {
-    SCOPED_TRACE(writable ? "a home of its own" : "a home it may not write");
-    const fs::path home = folder.path() / (writable ? "home" : "locked") / "home";
-    const fs::path report = folder.path() / (writable ? "home" : "locked") / "reports/report";
-    QProcessEnvironment environment = programEnvironment(home, true, report, "save");
+  const struct {
+    const char* name;
+    bool owner;
+    bool writable;
+  } users[] = {{"owner", true, true}, {"home", false, true}, {"locked", false, false}};
+  for (const auto& [name, owner, writable] : users) {
+    SCOPED_TRACE(name);
+    // Where the tests do not run as root, "nobody" is the test's user, kept from writing there.
+    if (!owner && !kRoot &&
+        (fs::status(root).permissions() & fs::perms::owner_write) != fs::perms::none) {
+      for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        fs::permissions(entry.path(), fs::perms(0222),
+                        fs::perm_options::remove | fs::perm_options::nofollow);
+      }
+      fs::permissions(root, fs::perms(0222), fs::perm_options::remove);
+    }
+    const fs::path home = folder.path() / name / "home";
+    const fs::path report = folder.path() / name / "reports/report";
+    QProcessEnvironment environment = programEnvironment(home, !owner, report, "save");
     environment.insert("LD_PRELOAD", q(folder.path() / "probe.so"));
     if (!writable) fs::permissions(home, fs::perms(0555));
-    const Outcome outcome = run(q(root / "usr/bin/kestro"), {}, environment, true);
+    const Outcome outcome = run(q(root / "usr/bin/kestro"), {}, environment, !owner);
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     const std::string said = "\n" + test::readFile(report);
     ASSERT_EQ(count(said, "\nsaved\n"), 1) << said;
@@ -239,6 +264,8 @@ TEST(Package, UnpackedShowsTheShippedDefaultsAndSavesIntoTheUsersConfigFolderOrS
     EXPECT_EQ(count(said, "\nmessage: "), writable ? 0 : 1);
     if (!writable) {
       EXPECT_LT(said.find("\nmessage: Kestro cannot save its settings"), said.find("\nshown\n"));
+      EXPECT_NE(said.find("What you change is lost when the window comes back from the tray"),
+                std::string::npos);
       EXPECT_FALSE(fs::exists(home / ".config"));
       continue;
     }

@@ -4,7 +4,8 @@
 //   save     "shown", "state <name> <0|1>" for every check box and option button, ticks
 //            "vidscanlines", presses "Save Settings", "saved", then "Exit";
 //   forward  presses "Minimize", "hidden", waits for a second start to bring the window
-//            back, "forward", then "Exit".
+//            back, "forward", then "Exit";
+//   message  nothing but what every mode does:
 // Every message box is reported as "message: <text>" and answered with OK.
 #include <QAbstractButton>
 #include <QApplication>

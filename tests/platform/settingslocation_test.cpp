@@ -19,33 +19,39 @@ namespace fs = std::filesystem;
 enum class Beside { None, Writable, ReadOnly };
 
 struct Case {
+  bool installed;  // the shipped settings lie in share/kestro
   bool programFolderWritable;
   Beside beside;
   const char* configHome;  // relative to the case's folder when it starts with "/"
-  bool homeWritable;
-  const char* userFile;  // already in ~/.config/kestro, "" for none; "!" read-only
+  const char* home;        // "home" (writable), "ro" (read-only) or "relhome" (relative)
+  const char* userFile;    // in home/.config/kestro: "mine", "!" (read-only), "->" (a link to
+                           // nothing) or "" (none)
   // Expected, relative to the case's folder:
   const char* file;
   bool writable;
   const char* content;  // "shipped", "portable", "mine" or "" for no file
 };
 
-// The program's folder is given with a trailing separator, which stays doubled in the
-// portable file's name, as that file has always been found.
+// The program's folder is given with a trailing separator, which the portable file's name
+// keeps: the folder and the name are joined as text.
 // clang-format off
 const Case kCases[] = {
-  {true,  Beside::None,     "",        true,  "",     "prog//kestro.ini",               true,  "shipped"},
-  {true,  Beside::Writable, "",        true,  "",     "prog//kestro.ini",               true,  "portable"},
-  {false, Beside::Writable, "",        true,  "",     "prog//kestro.ini",               true,  "portable"},
-  {false, Beside::None,     "/xdg",    true,  "",     "xdg/kestro/kestro.ini",          true,  "shipped"},
-  {false, Beside::ReadOnly, "/xdg",    true,  "",     "xdg/kestro/kestro.ini",          true,  "portable"},
-  {true,  Beside::ReadOnly, "/xdg",    true,  "",     "xdg/kestro/kestro.ini",          true,  "portable"},
-  {false, Beside::None,     "",        true,  "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
-  {false, Beside::None,     "rel/cfg", true,  "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
-  {false, Beside::None,     "",        true,  "mine", "home/.config/kestro/kestro.ini", true,  "mine"},
-  {false, Beside::None,     "",        true,  "!",    "home/.config/kestro/kestro.ini", false, "mine"},
-  {false, Beside::None,     "",        false, "",     "share/kestro/kestro.ini",        false, "shipped"},
-  {false, Beside::ReadOnly, "",        false, "",     "prog//kestro.ini",               false, "portable"},
+  {false, true,  Beside::None,     "",        "home", "",     "prog//kestro.ini",               true,  ""},
+  {false, true,  Beside::Writable, "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
+  {false, false, Beside::Writable, "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
+  {false, false, Beside::ReadOnly, "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "portable"},
+  {false, true,  Beside::ReadOnly, "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "portable"},
+  {false, false, Beside::ReadOnly, "",        "ro",   "",     "prog//kestro.ini",               false, "portable"},
+  // Installed: never beside the program, even where its user (root) may write there.
+  {true,  true,  Beside::None,     "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
+  {true,  true,  Beside::Writable, "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
+  {true,  false, Beside::None,     "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "shipped"},
+  {true,  false, Beside::None,     "rel/cfg", "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
+  {true,  false, Beside::None,     "",        "home", "mine", "home/.config/kestro/kestro.ini", true,  "mine"},
+  {true,  false, Beside::None,     "",        "home", "!",    "home/.config/kestro/kestro.ini", false, "mine"},
+  {true,  false, Beside::None,     "",        "ro",   "",     "share/kestro/kestro.ini",        false, "shipped"},
+  {true,  false, Beside::None,     "",        "home", "->",   "share/kestro/kestro.ini",        false, "shipped"},
+  {true,  false, Beside::None,     "",        "relhome", "",  "share/kestro/kestro.ini",        false, "shipped"},
 };
 // clang-format on
 
@@ -75,39 +81,49 @@ TEST(SettingsLocation, FollowsTheTableOfPlaces) {
     const fs::path base = folder.path();
     make(base, true);
     make(base / "share/kestro", true);
-    make(base / "share/kestro/kestro.ini", false, &kContents.at("shipped"));
+    if (example.installed) make(base / "share/kestro/kestro.ini", false, &kContents.at("shipped"));
     make(base / "prog", true);
     if (example.beside != Beside::None) {
       make(base / "prog/kestro.ini", example.beside == Beside::Writable, &kContents.at("portable"));
     }
     make(base / "prog", example.programFolderWritable);
     make(base / "home", true);
-    if (*example.userFile) {
-      make(base / "home/.config/kestro", true);
-      make(base / "home/.config/kestro/kestro.ini", *example.userFile != '!',
-           &kContents.at("mine"));
+    const std::string userFile = example.userFile;
+    if (!userFile.empty()) make(base / "home/.config/kestro", true);
+    if (userFile == "mine" || userFile == "!") {
+      make(base / "home/.config/kestro/kestro.ini", userFile != "!", &kContents.at("mine"));
+    } else if (userFile == "->") {
+      fs::create_symlink(base / "elsewhere", base / "home/.config/kestro/kestro.ini");
     }
-    make(base / "home", example.homeWritable);
+    const std::string home = example.home;
+    make(base / "home", home != "ro");
 
     std::string configHome = example.configHome;
     if (configHome.starts_with('/')) configHome = base.string() + configHome;
-    const SettingsPlaces places{.programFolder = (base / "prog/").string(),
-                                .configHome = configHome,
-                                .home = (base / "home").string(),
-                                .shippedDefaults = (base / "share/kestro/kestro.ini").string()};
+    const SettingsPlaces places{
+        .programFolder = (base / "prog/").string(),
+        .configHome = configHome,
+        .home = home == "home" || home == "ro" ? (base / "home").string() : home,
+        .shippedDefaults = (base / "share/kestro/kestro.ini").string()};
     const std::string expected = base.string() + "/" + example.file;
     // What the user finds, as one line: the file, whether it may be written and whether the
-    // problem says so, the file chosen before any is made, and anything choosing made.
+    // problem says so, anything in which "--help" (finding without making) differs, and
+    // anything made outside the case's folder.
     const std::string found = test::inChild(
         [&] {
+          fs::current_path(base);
           const bool existed = fs::exists(expected);
-          const std::string chosen = chooseSettingsFile(places);
-          const bool made = fs::exists(expected) != existed;
+          const SettingsLocation looked = findSettings(places);
+          const bool madeByLooking = fs::exists(expected) != existed;
           const SettingsLocation location = locateSettings(places);
           return location.file + (location.writable ? " writable" : " read-only") +
                  (location.problem.empty() == location.writable ? "" : " " + location.problem) +
-                 (location.writable && chosen != location.file ? " chose " + chosen : "") +
-                 (made ? " made by choosing" : "");
+                 (looked.file != location.file || looked.writable != location.writable
+                      ? " --help says " + looked.file
+                      : "") +
+                 (madeByLooking ? " made by looking" : "") +
+                 (fs::exists(base / "elsewhere") ? " followed the link" : "") +
+                 (fs::exists(base / "relhome") ? " made in the current folder" : "");
         },
         ::geteuid() == 0 ? kNobody : 0);
     EXPECT_EQ(found, expected + (example.writable ? " writable" : " read-only"));
