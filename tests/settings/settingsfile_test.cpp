@@ -9,7 +9,7 @@
 #include <string>
 
 #include "core/optionset.h"
-#include "platform/profile.h"
+#include "platform/durablefile.h"
 #include "settings/inifile.h"
 #include "settings/settings.h"
 #include "support/tempfolder.h"
@@ -93,8 +93,8 @@ TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamed) {
     std::string named;  // empty: nothing to name
   } cases[] = {
       {-1, ""},  // the usual first start
-      {platform::kProfileMaxBytes, ""},
-      {platform::kProfileMaxBytes + 1, "it holds 17 MiB"},
+      {platform::kDurableMaxBytes, ""},
+      {platform::kDurableMaxBytes + 1, "it holds 17 MiB"},
       {std::int64_t{1} << 40,  // sparse: no disk space taken
        file + ": it holds 1048576 MiB, and a settings file may hold at most 16 MiB."},
       {-2, file + ": it is a folder."},
