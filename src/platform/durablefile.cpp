@@ -77,8 +77,11 @@ std::optional<std::string> readWholeFile(const char* path, struct stat& info) {
     return std::nullopt;
   }
   // One byte more than its size, so a file that has not grown is read in one call; one that
-  // grows while it is read is read up to the limit and no further.
-  std::string text(static_cast<std::size_t>(info.st_size) + 1, '\0');
+  // grows while it is read is read up to the limit and no further. The room after it lets an
+  // edit that adds a few lines keep the text where it is.
+  std::string text;
+  text.reserve(static_cast<std::size_t>(info.st_size) + 4096);
+  text.resize(static_cast<std::size_t>(info.st_size) + 1);
   std::size_t used = 0;
   for (;;) {
     if (used == text.size()) {
@@ -211,7 +214,7 @@ int rewriteInPlace(int fd, std::string_view old, std::string_view text) {
 // program nor a signal to its process group stops it half way: the kernel may end a killed
 // process's write part way, and an in-place write has no old file to fall back on. The child
 // calls nothing but the system, as a child of a process with threads must.
-bool writeInPlace(const std::string& target, std::string_view old, std::string_view text) {
+bool writeInPlace(const std::string& target, std::size_t oldSize, std::string_view text) {
   Descriptor file(
       ::open(target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
   if (!file) return false;
@@ -221,15 +224,19 @@ bool writeInPlace(const std::string& target, std::string_view old, std::string_v
     errno = error;
     return false;
   }
-  // Under the lock only an editor that takes no lock can have changed the file since it was
-  // read; its change is not overwritten blindly.
-  if (static_cast<std::size_t>(info.st_size) != old.size()) {
+  // The edit took the text it was read as; the bytes in place are read again, to write from
+  // the first change on. Under the lock only an editor that takes no lock can have changed the
+  // file since the first read; its change is not overwritten blindly.
+  struct stat readInfo {};
+  const std::optional<std::string> old = readWholeFile(target.c_str(), readInfo);
+  if (!old) return false;
+  if (static_cast<std::size_t>(info.st_size) != oldSize || old->size() != oldSize) {
     errno = EBUSY;
     return false;
   }
   const pid_t child = ::fork();
   if (child < 0) {  // no process to spare: the rewrite runs here
-    const int error = rewriteInPlace(file.get(), old, text);
+    const int error = rewriteInPlace(file.get(), *old, text);
     errno = error;
     return error == 0 && file.close();
   }
@@ -237,7 +244,7 @@ bool writeInPlace(const std::string& target, std::string_view old, std::string_v
     ::setsid();
     // A file-size limit must fail the write, which then puts the old size back.
     ::signal(SIGXFSZ, SIG_IGN);
-    _exit(rewriteInPlace(file.get(), old, text));
+    _exit(rewriteInPlace(file.get(), *old, text));
   }
   int status = 0;
   while (::waitpid(child, &status, 0) < 0) {
@@ -272,9 +279,8 @@ void flushFolderOf(const std::string& path) {
 }
 
 // Puts `text` in the target's place through a temporary file beside it. `existing` is the
-// target's status and `old` its text; `existing` is null when it does not exist yet.
-bool replaceFile(const std::string& target, const struct stat* existing, std::string_view old,
-                 std::string_view text) {
+// target's status, null when it does not exist yet.
+bool replaceFile(const std::string& target, const struct stat* existing, std::string_view text) {
   // A file made read-only stays unwritten, although its folder would let us replace it.
   if (existing != nullptr && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
     return false;
@@ -285,7 +291,8 @@ bool replaceFile(const std::string& target, const struct stat* existing, std::st
                          existing ? 0600 : 0666));
   // EEXIST: a leftover the lock let us try to remove, in a folder that would not let us.
   if (!file) {
-    return (cannotReplaceHere(errno) || errno == EEXIST) && writeInPlace(target, old, text);
+    return (cannotReplaceHere(errno) || errno == EEXIST) &&
+           writeInPlace(target, existing ? static_cast<std::size_t>(existing->st_size) : 0, text);
   }
   // Changing the owner may clear the set-id bits, so the bits come after it.
   if (existing != nullptr) takeOwner(file.get(), *existing);
@@ -299,7 +306,8 @@ bool replaceFile(const std::string& target, const struct stat* existing, std::st
   const int error = errno;
   ::unlink(temp.c_str());
   // A folder that lets us make files but not replace this one (sticky, owned by another).
-  if (written && cannotReplaceHere(error)) return writeInPlace(target, old, text);
+  if (written && cannotReplaceHere(error))
+    return writeInPlace(target, existing ? static_cast<std::size_t>(existing->st_size) : 0, text);
   errno = error;
   return false;
 }
@@ -321,13 +329,12 @@ int rewriteFile(const char* path, const TextEdit& edit) {
   ::unlink((*target + std::string(kTempSuffix)).c_str());
 
   struct stat info {};
-  std::optional<std::string> old = readWholeFile(target->c_str(), info);
-  if (!old && errno != ENOENT) return errno;
-  const bool existed = old.has_value();
-  if (!old) old.emplace();
-  const std::optional<std::string> text = edit(*old);
-  if (!text) return 0;
-  return replaceFile(*target, existed ? &info : nullptr, *old, *text) ? 0 : errno;
+  std::optional<std::string> text = readWholeFile(target->c_str(), info);
+  if (!text && errno != ENOENT) return errno;
+  const bool existed = text.has_value();
+  if (!text) text.emplace();
+  if (!edit(*text)) return 0;
+  return replaceFile(*target, existed ? &info : nullptr, *text) ? 0 : errno;
 }
 
 }  // namespace kestro::platform

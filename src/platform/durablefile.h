@@ -26,12 +26,12 @@ inline constexpr int kLockWaitMilliseconds = 2000;
 // object that is not a regular file. A named pipe in the file's place does not block.
 std::optional<std::string> readWholeFile(const char* path);
 
-// What an edit makes of the file's text (empty for a missing file): the new text, or nothing
-// to leave the file as it is.
-using TextEdit = std::function<std::optional<std::string>(const std::string& old)>;
+// Makes the file's text (empty for a missing file) the new text where it stands; false leaves
+// the file as it is.
+using TextEdit = std::function<bool(std::string& text)>;
 
-// Reads `path` under the writers' lock, hands its text to `edit` and puts the text it returns
-// in place with one replacement; 0, or the errno of the failure. A file reached through
+// Reads `path` under the writers' lock, hands its text to `edit` and puts the edited text in
+// place with one replacement; 0, or the errno of the failure. A file reached through
 // symbolic links is written at the links' end; a missing file is created.
 //
 // The new text goes into a temporary file beside the target, is flushed to disk, and

@@ -16,11 +16,12 @@ IniText readIniFile(const std::string& path) {
 }
 
 int editIniFile(const std::string& path, const std::function<void(IniText&)>& edit) {
-  return rewriteFile(path.c_str(), [&](const std::string& old) -> std::optional<std::string> {
-    IniText ini(old);
+  return rewriteFile(path.c_str(), [&](std::string& text) {
+    IniText ini(std::move(text));
     edit(ini);
-    if (ini.text() == old) return std::nullopt;
-    return std::move(ini).text();
+    const bool changed = ini.changed();
+    text = std::move(ini).text();
+    return changed;
   });
 }
 

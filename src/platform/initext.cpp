@@ -15,8 +15,7 @@ namespace {
 using core::equalsIgnoringCase;
 using core::trimBlanks;
 
-// Editors that save "UTF-8 with signature" put these bytes before the first section.
-constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";  // "UTF-8 with signature"
 
 // One line of the text: [begin, textEnd) is its text, [textEnd, end) its line end.
 struct Line {
@@ -121,33 +120,20 @@ struct SectionWork {
   std::string_view lineEnd;             // the line end of that line, or of one before it
 };
 
-// The entries grouped by section and key, in the order of their first entry; a later entry
-// for a key replaces an earlier one's value. `slots` gets each entry's key.
-std::vector<SectionWork> groupEntries(std::span<const IniEntry> entries,
-                                      std::vector<std::pair<std::size_t, std::size_t>>* slots) {
-  std::vector<SectionWork> sections;
-  for (const IniEntry& entry : entries) {
-    auto section = std::ranges::find_if(sections, [&](const SectionWork& known) {
-      return equalsIgnoringCase(known.name, entry.section);
-    });
-    if (section == sections.end()) {
-      section = sections.emplace(sections.end());
-      section->name = entry.section;
-    }
-    auto key = std::ranges::find_if(section->keys, [&](const KeyWork& known) {
-      return equalsIgnoringCase(known.key, entry.key);
-    });
-    if (key == section->keys.end()) {
-      key = section->keys.emplace(section->keys.end());
-      key->key = entry.key;
-    }
-    key->value = entry.value;
-    if (slots != nullptr) {
-      slots->emplace_back(static_cast<std::size_t>(section - sections.begin()),
-                          static_cast<std::size_t>(key - section->keys.begin()));
-    }
-  }
-  return sections;
+// The work for the entry's key, added where there is none yet: sections and keys in the order
+// of their first entry.
+KeyWork& workFor(std::vector<SectionWork>& sections, const IniEntry& entry) {
+  auto section = std::ranges::find_if(sections, [&](const SectionWork& known) {
+    return equalsIgnoringCase(known.name, entry.section);
+  });
+  if (section == sections.end())
+    section = sections.insert(sections.end(), {entry.section, {}, false, 0, false, {}});
+  auto key = std::ranges::find_if(section->keys, [&](const KeyWork& known) {
+    return equalsIgnoringCase(known.key, entry.key);
+  });
+  if (key == section->keys.end())
+    key = section->keys.insert(section->keys.end(), {entry.key, {}, false, true, 0, 0});
+  return *key;
 }
 
 // Walks the text once and marks, for every section and key asked for, the first place of its
@@ -198,19 +184,37 @@ struct Change {
   std::string text;
 };
 
-// The old text with the changes made, copied once.
-std::string applied(std::string_view old, std::vector<Change>& changes) {
+// Makes the changes in `text` where it stands, moving each kept part once (left-moving parts
+// front to back, then right-moving ones back to front); false when there are none.
+bool apply(std::string& text, std::vector<Change>& changes) {
+  if (changes.empty()) return false;
   std::ranges::stable_sort(changes, {}, &Change::at);  // changes at one place keep their order
-  std::size_t size = old.size();
-  for (const Change& change : changes) size += change.text.size() - (change.end - change.at);
-  std::string text;
-  text.reserve(size);
-  std::size_t copied = 0;
-  for (const Change& change : changes) {
-    text.append(old.substr(copied, change.at - copied)).append(change.text);
-    copied = change.end;
+  struct Part {
+    std::size_t from, to, size;
+  };
+  std::vector<Part> parts{{0, 0, changes.front().at}};
+  std::size_t growth = 0;  // wraps around for a text that shrinks, and comes out right
+  for (std::size_t index = 0; index < changes.size(); ++index) {
+    const Change& change = changes[index];
+    growth += change.text.size() - (change.end - change.at);
+    const std::size_t next = index + 1 < changes.size() ? changes[index + 1].at : text.size();
+    parts.push_back({change.end, change.end + growth, next - change.end});
   }
-  return text.append(old.substr(copied));
+  const std::size_t size = text.size() + growth;
+  if (size > text.size()) text.resize(size);
+  char* const data = text.data();
+  for (const Part& part : parts) {
+    if (part.to < part.from) std::memmove(data + part.to, data + part.from, part.size);
+  }
+  for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+    if (part->to > part->from) std::memmove(data + part->to, data + part->from, part->size);
+  }
+  for (std::size_t index = 0; index < changes.size(); ++index) {
+    changes[index].text.copy(data + parts[index + 1].to - changes[index].text.size(),
+                             changes[index].text.size());
+  }
+  text.resize(size);
+  return true;
 }
 
 std::string keyLines(const SectionWork& section, std::string_view lineEnd) {
@@ -247,9 +251,7 @@ std::vector<Change> changesFor(std::string_view file, std::vector<SectionWork>& 
     }
   }
   if (!newSections.empty()) {
-    if (!file.empty() && file.back() != '\n' && file.back() != '\r') {
-      newSections.insert(0, lastEnd);
-    }
+    if (!file.empty() && file.back() != '\n' && file.back() != '\r') newSections.insert(0, lastEnd);
     changes.push_back({file.size(), file.size(), std::move(newSections)});
   }
   return changes;
@@ -263,19 +265,16 @@ std::optional<std::string> IniText::value(std::string_view section, std::string_
 
 std::vector<std::optional<std::string>> IniText::values(std::span<const IniKey> keys) const {
   std::vector<IniEntry> asked;
-  asked.reserve(keys.size());
   for (const IniKey& key : keys)
     asked.push_back({trimBlanks(key.section), trimBlanks(key.key), {}});
-  std::vector<std::pair<std::size_t, std::size_t>> slots;
-  std::vector<SectionWork> sections = groupEntries(asked, &slots);
+  std::vector<SectionWork> sections;
+  for (const IniEntry& entry : asked) workFor(sections, entry);
   locate(text_, sections);
   std::vector<std::optional<std::string>> values(keys.size());
   for (std::size_t index = 0; index < keys.size(); ++index) {
-    const KeyWork& key = sections[slots[index].first].keys[slots[index].second];
-    if (key.found && key.hasEquals) {
-      values[index] = std::string(
-          asRead(std::string_view(text_).substr(key.valueBegin, key.valueEnd - key.valueBegin)));
-    }
+    const KeyWork& key = workFor(sections, asked[index]);
+    const std::string_view raw(text_.data() + key.valueBegin, key.valueEnd - key.valueBegin);
+    if (key.found && key.hasEquals) values[index] = std::string(asRead(raw));
   }
   return values;
 }
@@ -320,9 +319,10 @@ std::vector<int> IniText::set(std::span<const IniEntry> entries) {
       accepted.push_back({trimBlanks(entry.section), key, entry.value});
     }
   }
-  std::vector<SectionWork> sections = groupEntries(accepted, nullptr);
+  std::vector<SectionWork> sections;
+  for (const IniEntry& entry : accepted) workFor(sections, entry).value = entry.value;
   std::vector<Change> changes = changesFor(text_, sections);
-  if (!changes.empty()) text_ = applied(text_, changes);
+  changed_ |= apply(text_, changes);
   return errors;
 }
 
@@ -332,7 +332,7 @@ void IniText::removeKey(std::string_view section, std::string_view key) {
   walkSection(text_, section, [&](const Line& line, const KeyLine& found) {
     if (equalsIgnoringCase(found.name, key)) changes.push_back({line.begin, line.end, {}});
   });
-  if (!changes.empty()) text_ = applied(text_, changes);
+  changed_ |= apply(text_, changes);
 }
 
 void IniText::removeSection(std::string_view section) {
@@ -343,7 +343,7 @@ void IniText::removeSection(std::string_view section) {
     if (header) inside = equalsIgnoringCase(*header, section);
     if (inside) changes.push_back({line.begin, line.end, {}});
   });
-  if (!changes.empty()) text_ = applied(text_, changes);
+  changed_ |= apply(text_, changes);
 }
 
 }  // namespace kestro::platform

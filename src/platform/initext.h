@@ -40,6 +40,8 @@ class IniText {
 
   const std::string& text() const& { return text_; }
   std::string text() && { return std::move(text_); }
+  // Whether an edit has changed the text since it was made.
+  bool changed() const { return changed_; }
 
   // The value of `key` in `section`, whole however long; nothing when it reads as missing.
   std::optional<std::string> value(std::string_view section, std::string_view key) const;
@@ -70,6 +72,7 @@ class IniText {
 
  private:
   std::string text_;
+  bool changed_ = false;
 };
 
 }  // namespace kestro::platform

@@ -355,18 +355,6 @@ class InPlace : public Profile {
   uid_t writer = 0;  // 0: ourselves
 };
 
-TEST_F(InPlace, TheFileChangesAsAReplacedOneWould) {
-  writeFile(file, "[A]\nk=1\n[B]\nj=2\n");
-  const char* writes[][4] = {{"A", "k", "100", "[A]\nk=100\n[B]\nj=2\n"},
-                             {"A", "k", "", "[A]\nk=\n[B]\nj=2\n"},
-                             {"A", "n", "4", "[A]\nk=\nn=4\n[B]\nj=2\n"},
-                             {"C", "m", "5", "[A]\nk=\nn=4\n[B]\nj=2\n[C]\nm=5\n"}};
-  for (const auto& row : writes) {
-    EXPECT_EQ(inChild([&] { return write(row[0], row[1], row[2]); }, writer), "");
-    EXPECT_EQ(readFile(file), row[3]);
-  }
-}
-
 TEST_F(InPlace, AWriteThatRunsOutOfSpaceLeavesTheFileAsItWas) {
   const std::string old = "[A]\nk=1\n[B]\n" + std::string(10000, ';') + "\n";
   writeFile(file, old);
