@@ -20,7 +20,6 @@
 #include "core/text.h"
 #include "platform/durablefile.h"
 #include "platform/inifile.h"
-#include "platform/initext.h"
 #include "support/tempfolder.h"
 
 namespace kestro::platform {
@@ -97,10 +96,7 @@ const ReadCase kReadCases[] = {
     {std::nullopt, "", "S", "k", nullptr},
 };
 
-// A load reads many keys at once: each must read as it reads alone, in any order and letter
-// case, asked twice or not there, whole however long.
-TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCallAlsoInABatch) {
-  constexpr const char* kMissing = "\x01";
+TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCall) {
   for (const ReadCase& row : kReadCases) {
     SCOPED_TRACE(row.text.value_or("no file"));
     fs::remove(file);
@@ -111,16 +107,6 @@ TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCallAlsoInABatch) {
     ASSERT_EQ(count, row.expected.size());
     EXPECT_EQ(buffer.substr(0, count + 1), row.expected + '\0');
     EXPECT_EQ(buffer.substr(row.size), "########") << "written past the buffer's size";
-    const IniKey keys[] = {{row.section, row.key}, {"t", "K"},     {"S", "j"},
-                           {row.section, row.key}, {" s", "key "}, {"T", "k"}};
-    const std::vector<std::optional<std::string>> values = readIniFile(file).values(keys);
-    ASSERT_EQ(values.size(), std::size(keys));
-    for (std::size_t index = 0; index < values.size(); ++index) {
-      std::string alone(1024, '\0');
-      alone.resize(GetPrivateProfileStringA(keys[index].section.data(), keys[index].key.data(),
-                                            kMissing, alone.data(), alone.size(), file.c_str()));
-      EXPECT_EQ(values[index].value_or(kMissing), alone) << index;
-    }
   }
 }
 
