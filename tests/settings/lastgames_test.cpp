@@ -1,11 +1,10 @@
 // The last games in the settings file: what a hand-edited section loads as, one game under any
-// spelling of its folders, a save that changes only its section, and a saver killed anywhere.
+// spelling of its folders, and a save that changes only its section (a saver killed anywhere:
+// settingsfile_test.cpp).
 #include "settings/lastgames.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -97,32 +96,6 @@ TEST_F(LastGames, ASaveChangesOnlyItsSectionAndReadsBackWhole) {
                                 entry("\"/r/new \"", "/m two", 2) + "game3=\r\nmamedir3=\r\n" +
                                 defaults);
   EXPECT_EQ(listed(loadLastGames(file)), listed(games));
-}
-
-// Each save is one replacement: a saver killed at any moment leaves one list whole, never one
-// run's game beside another run's MAME folder.
-TEST_F(LastGames, ASaverKilledAnywhereLeavesOneWholeList) {
-  std::string padding;
-  for (int line = 0; line < 20000; ++line) padding += "; the packager's notes, kept\n";
-  writeFile(file, readFile(KESTRO_SHIPPED_INI) + padding);
-  std::vector<LastGame> lists[2];
-  for (int game = 0; game < 5; ++game) {
-    lists[0].push_back({"/r/ROMS/a" + std::to_string(game), "/ma"});
-    lists[1].push_back({"/r/ROMS/b" + std::to_string(game), "/mb"});
-  }
-  ASSERT_EQ(saveLastGames(lists[0], file), 0);
-  const std::string first = readFile(file);
-  std::mt19937 random(5);
-  for (int kill = 0; kill < 12; ++kill) {
-    writeFile(file, first);
-    const auto delay = std::chrono::microseconds(std::uniform_int_distribution(0, 20000)(random));
-    ASSERT_EQ(
-        test::killedWhileRunning(
-            [&](int round) { return saveLastGames(lists[(round + 1) % 2], file) == 0; }, delay),
-        "");
-    const std::vector<LastGame> loaded = loadLastGames(file);
-    ASSERT_TRUE(loaded == lists[0] || loaded == lists[1]) << listed(loaded);
-  }
 }
 
 }  // namespace
