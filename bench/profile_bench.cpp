@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/profile.h"
+#include "platform/inifile.h"
 #include "settings/keytable.h"
 
 namespace kestro {

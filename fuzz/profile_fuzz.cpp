@@ -1,6 +1,7 @@
-// Reads and writes of the settings file on fuzzed file bytes, sections, keys and values.
+// Reads and edits of the settings file on fuzzed file bytes, sections, keys and values.
 // Whatever the file holds, a write the calls accept reads back as written, changes no other
-// line, and a read never writes past its buffer.
+// line, and a read never writes past its buffer; a removed key or section reads as missing,
+// and the names listed read as listed.
 #include <fuzzer/FuzzedDataProvider.h>
 #include <stdlib.h>
 
@@ -14,13 +15,13 @@
 #include <vector>
 
 #include "core/text.h"
-#include "platform/profile.h"
+#include "platform/inifile.h"
 
 namespace {
 
 using kestro::platform::GetPrivateProfileStringA;
-using kestro::platform::ProfileEntry;
-using kestro::platform::WritePrivateProfileStrings;
+using kestro::platform::IniEntry;
+using kestro::platform::IniText;
 
 void require(bool holds, const char* what) {
   if (holds) return;
@@ -100,9 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   std::ofstream(settingsFile(), std::ios::binary | std::ios::trunc) << old;
 
   for (const Write& write : writes) read(write.section.c_str(), write.key.c_str());
-  std::vector<ProfileEntry> entries;
+  std::vector<IniEntry> entries;
   for (const Write& write : writes) entries.push_back({write.section, write.key, write.value});
-  const std::vector<int> errors = WritePrivateProfileStrings(settingsFile().c_str(), entries);
+  std::vector<int> errors;
+  require(kestro::platform::editIniFile(settingsFile(),
+                                        [&](IniText& ini) { errors = ini.set(entries); }) == 0,
+          "the file is written");
   require(errors.size() == writes.size(), "one result per entry");
   const std::string edited = contents(settingsFile());
 
@@ -141,5 +145,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   }
   const std::string_view gone = std::string_view(old).substr(kept, old.size() - kept - keptAtEnd);
   if (writes.size() == 1) require(gone.find_first_of("\r\n") == gone.npos, "other lines kept");
+
+  // Every key listed reads, each name once; what is removed reads as missing and is not listed.
+  const Write& first = writes.front();
+  IniText ini(old);
+  for (const std::string& key : ini.keys(first.section)) {
+    require(ini.value(first.section, key).has_value(), "a listed key reads");
+  }
+  const std::size_t sectionCount = ini.sections().size();
+  ini.removeKey(first.section, first.key);
+  require(!ini.value(first.section, first.key), "a removed key reads as missing");
+  ini.removeSection(first.section);
+  require(ini.keys(first.section).empty(), "a removed section holds no key");
+  for (const std::string& name : ini.sections()) {
+    require(!kestro::core::equalsIgnoringCase(name, kestro::core::trimBlanks(first.section)),
+            "a removed section is not listed");
+  }
+  require(ini.sections().size() + 1 >= sectionCount, "other sections kept");
   return 0;
 }

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "core/numbers.h"
-#include "platform/profile.h"
 #include "settings/inifile.h"
 
 namespace kestro::settings {
@@ -85,15 +84,12 @@ SaveOutcome saveUserSettings(const OptionSet& options, Remembered& remembered,
                         : value);
   }
   // One write for every key: the file holds all of this save or none of it.
-  std::vector<platform::ProfileEntry> entries;
+  std::vector<IniEntry> entries;
   for (std::size_t i = 0; i < kKeyCount; ++i) {
     entries.push_back({kUserProfile[kKeyTable[i].section], kKeyTable[i].key, texts[i]});
   }
-  SaveOutcome outcome;
-  for (const int error : platform::WritePrivateProfileStrings(iniPath.c_str(), entries)) {
-    if (error != 0 && outcome.saved) outcome = {false, error};
-  }
-  return outcome;
+  const int error = WriteIniValues(entries, iniPath);
+  return {.saved = error == 0, .error = error};
 }
 
 void loadUserSettings(OptionSet& options, Remembered& remembered, const std::string& iniPath,

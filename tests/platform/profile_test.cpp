@@ -1,8 +1,6 @@
-// The settings file's profile access on real files: the reading rules of the system call the
-// loaders were written against, writes compared byte for byte, and writers that are killed,
-// race each other, or meet links, leftovers, odd files and permission bits.
-#include "platform/profile.h"
-
+// The settings file on real files: the reading rules of the system call the loaders were
+// written against, edits compared byte for byte, and writers that are killed, race each other,
+// or meet links, leftovers, odd files and permission bits.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -20,6 +18,8 @@
 #include <vector>
 
 #include "core/text.h"
+#include "platform/durablefile.h"
+#include "platform/inifile.h"
 #include "support/tempfolder.h"
 
 namespace kestro::platform {
@@ -96,10 +96,7 @@ const ReadCase kReadCases[] = {
     {std::nullopt, "", "S", "k", nullptr},
 };
 
-// A load reads many keys at once: each must read as it reads alone, in any order and letter
-// case, asked twice or not there, whole however long.
-TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCallAlsoInABatch) {
-  constexpr const char* kMissing = "\x01";
+TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCall) {
   for (const ReadCase& row : kReadCases) {
     SCOPED_TRACE(row.text.value_or("no file"));
     fs::remove(file);
@@ -110,17 +107,6 @@ TEST_F(Profile, ReadFollowsTheRulesOfTheSystemCallAlsoInABatch) {
     ASSERT_EQ(count, row.expected.size());
     EXPECT_EQ(buffer.substr(0, count + 1), row.expected + '\0');
     EXPECT_EQ(buffer.substr(row.size), "########") << "written past the buffer's size";
-    const ProfileKey keys[] = {{row.section, row.key}, {"t", "K"},     {"S", "j"},
-                               {row.section, row.key}, {" s", "key "}, {"T", "k"}};
-    const std::vector<std::optional<std::string>> values =
-        GetPrivateProfileStrings(file.c_str(), keys);
-    ASSERT_EQ(values.size(), std::size(keys));
-    for (std::size_t index = 0; index < values.size(); ++index) {
-      std::string alone(1024, '\0');
-      alone.resize(GetPrivateProfileStringA(keys[index].section.data(), keys[index].key.data(),
-                                            kMissing, alone.data(), alone.size(), file.c_str()));
-      EXPECT_EQ(values[index].value_or(kMissing), alone) << index;
-    }
   }
 }
 
@@ -134,12 +120,15 @@ const std::string kUser =
     "[DefaultVid]\r\ntweak= 0\r\nvesa= 1\r\ndepth= 16\r\n\r\n"
     "[DefaultAud]\r\nsndrate= 44100\r\nvolume= 0\r\n\r\n[DefaultMisc]\r\njoy=-1\r\nnomouse= 0";
 
+enum class Op { Set, RemoveKey, RemoveSection };
+
 struct EditCase {
   std::string before;
   const char* section;
   const char* key;
   const char* value;
   std::string_view from, to;  // the file's first `from` becomes `to`; none: not even rewritten
+  Op op = Op::Set;
 };
 
 const EditCase kEditCases[] = {
@@ -163,43 +152,101 @@ const EditCase kEditCases[] = {
     {"[A]\r\nx=1\n\n[B]\r\n", "B", "k", "v", "[B]\r\n", "[B]\r\nk=v\r\n"},
     {"[A]\rx=1", "A", "k", "v", "x=1", "x=1\rk=v\r"},
     // A missing section goes at the end, its lines ending like the file's last line.
-    {kUser, "EXE", "exe", "mame.exe", "nomouse= 0", "nomouse= 0\r\n[EXE]\r\nexe=mame.exe\r\n"},
+    {kUser, "Game:pacman", "vesa", "3", "nomouse= 0", "nomouse= 0\r\n[Game:pacman]\r\nvesa=3\r\n"},
     {"[A]\r\nx=1\n", "B", "k", "v", "x=1\n", "x=1\n[B]\nk=v\n"},
+    // A removed key loses every line of its name in the section that counts, no other line.
+    {kUser, "usersettingsvid", "GAMMA", nullptr, "gamma=\" 1.2\"\r\n", "", Op::RemoveKey},
+    {"[S]\nk=1\nj=2\n K \n[T]\nk=3\n[s]\nk=4\n", "s", " K", nullptr, "k=1\nj=2\n K \n", "j=2\n",
+     Op::RemoveKey},
+    {"[A]\nx=1\nk=2", "A", "k", nullptr, "k=2", "", Op::RemoveKey},
+    {kUser, "UserSettingsVid", "none", nullptr, "", "", Op::RemoveKey},
+    // A removed section loses every header of its name and the lines up to the next header.
+    {kUser, "defaultaud", nullptr, nullptr, "[DefaultAud]\r\nsndrate= 44100\r\nvolume= 0\r\n\r\n",
+     "", Op::RemoveSection},
+    {"\xEF\xBB\xBF[A]\nk=1\n[b]\n[a]\rm=3\r\n[C]", " a ", nullptr, nullptr,
+     "[A]\nk=1\n[b]\n[a]\rm=3\r\n", "[b]\n", Op::RemoveSection},
+    {kUser, "Game:pacman", nullptr, nullptr, "", "", Op::RemoveSection},
 };
 
-TEST_F(Profile, AWriteChangesOnlyItsValueOrAddsOneLine) {
+TEST_F(Profile, AnEditChangesOnlyItsLinesAndAFileItLeavesAsItWasIsNotRewritten) {
   for (const EditCase& edit : kEditCases) {
-    SCOPED_TRACE(std::string(edit.key) + " in " + edit.before.substr(0, 20));
+    SCOPED_TRACE(std::string(edit.section) + " " + (edit.key ? edit.key : "") + " in " +
+                 edit.before.substr(0, 20));
     writeFile(file, edit.before);
     const fs::file_time_type longAgo = test::ageFile(file);
-    EXPECT_EQ(write(edit.section, edit.key, edit.value), "");
+    if (edit.op == Op::Set) {
+      EXPECT_EQ(write(edit.section, edit.key, edit.value), "");
+    } else {
+      EXPECT_EQ(editIniFile(file,
+                            [&](IniText& ini) {
+                              if (edit.op == Op::RemoveKey) ini.removeKey(edit.section, edit.key);
+                              if (edit.op == Op::RemoveSection) ini.removeSection(edit.section);
+                            }),
+                0);
+    }
     std::string expected = edit.before;
     if (!edit.from.empty()) expected.replace(expected.find(edit.from), edit.from.size(), edit.to);
     EXPECT_EQ(readFile(file), expected);
     EXPECT_EQ(fs::last_write_time(file) == longAgo, edit.from.empty());
-    EXPECT_EQ(value(edit.section, edit.key), core::trimBlanks(edit.value));
+    // A set key reads as set, a removed one as missing, a removed section as empty.
+    const IniText after = readIniFile(file);
+    const std::optional<std::string> expectedValue =
+        edit.value ? std::optional<std::string>(core::trimBlanks(edit.value)) : std::nullopt;
+    EXPECT_EQ(edit.key ? after.value(edit.section, edit.key) : std::nullopt, expectedValue);
+    EXPECT_TRUE(edit.key || after.keys(edit.section).empty());
   }
 }
 
-TEST_F(Profile, ABatchIsOneReplacementAndAnEntryThatWouldNotReadBackStopsNoOther) {
-  writeFile(file, "[A]\nk=0\n[B]\nj=0\n");
+// What the per-game sections need: the keys that read in a section and the sections there are,
+// in file order, each once, whatever the letter case.
+TEST(IniTextNames, KeysAndSectionsListWhatReadsInFileOrderOnce) {
+  const struct {
+    std::string text;
+    const char* section;
+    std::string keys, sections;
+  } cases[] = {
+      {"k=0\n[Game:pacman]\r\nVesa = 2\r\n; c\r\nK\r\nk=1\n\ngamma=\"\"\nVESA=3\n[b]\nj=1\n"
+       "[GAME:PACMAN]\nm=1\n",
+       "game:Pacman", "Vesa gamma ", "Game:pacman b "},
+      {"\xEF\xBB\xBF[ A ]\nx=1\n[B]\r[a]\ry=2\r", " a", "x ", "A B "},
+      {"", "A", "", ""},
+  };
+  for (const auto& row : cases) {
+    const IniText ini(row.text);
+    std::string keys, sections;
+    for (const std::string& key : ini.keys(row.section)) keys += key + " ";
+    for (const std::string& section : ini.sections()) sections += section + " ";
+    EXPECT_EQ(keys, row.keys) << row.text;
+    EXPECT_EQ(sections, row.sections) << row.text;
+  }
+}
+
+TEST_F(Profile, AnEditOfManyKeysAndSectionsIsOneReplacementAndARefusedEntryStopsNoOther) {
+  writeFile(file, "[A]\nk=0\ngone=1\n[B]\nj=0\n[Old]\nx=1\n");
   fs::create_hard_link(file, folder.path() / "before");  // a replaced file leaves this one
-  const ProfileEntry entries[] = {
+  const IniEntry entries[] = {
       {"A", "k", "1"},    {"A", "k", "1\r\n[Evil]\r\nk=2"},
       {"A", "k", "1\r2"}, {"A\nB", "k", "1"},
       {"A", "a=b", "1"},  {"A", "[B]", "1"},
       {"A", " \t", "1"},  {"C", "n", "2"},
       {"b", "J", "3"},    {"A", "K", "4"},  // the later entry for a key wins
   };
-  EXPECT_EQ(WritePrivateProfileStrings(file.c_str(), entries),
-            (std::vector<int>{0, EINVAL, EINVAL, EINVAL, EINVAL, EINVAL, EINVAL, 0, 0, 0}));
+  std::vector<int> errors;
+  EXPECT_EQ(editIniFile(file,
+                        [&](IniText& ini) {
+                          errors = ini.set(entries);
+                          ini.removeKey("a", "GONE");
+                          ini.removeSection("old");
+                        }),
+            0);
+  EXPECT_EQ(errors, (std::vector<int>{0, EINVAL, EINVAL, EINVAL, EINVAL, EINVAL, EINVAL, 0, 0, 0}));
   EXPECT_EQ(readFile(file), "[A]\nk=4\n[B]\nj=3\n[C]\nn=2\n");
-  EXPECT_EQ(readFile(folder.path() / "before"), "[A]\nk=0\n[B]\nj=0\n");
-  EXPECT_FALSE(fs::exists(file + std::string(kProfileTempSuffix)));
+  EXPECT_EQ(readFile(folder.path() / "before"), "[A]\nk=0\ngone=1\n[B]\nj=0\n[Old]\nx=1\n");
+  EXPECT_FALSE(fs::exists(file + std::string(kTempSuffix)));
 }
 
 TEST_F(Profile, AHugeFileAPipeOrADeviceIsNeitherReadNorWrittenAndNothingBlocks) {
-  const std::string small = "[S]\nk=v\n", lock = file + std::string(kProfileLockSuffix);
+  const std::string small = "[S]\nk=v\n", lock = file + std::string(kLockSuffix);
   const struct {
     std::uint64_t size;  // the file's, sparse: no disk space taken
     std::string oddAt;   // where a pipe or a link to a device replaces the file or the lock
@@ -207,8 +254,8 @@ TEST_F(Profile, AHugeFileAPipeOrADeviceIsNeitherReadNorWrittenAndNothingBlocks) 
     bool readable;  // "v" reads
     int error;      // of a write, 0 for none
   } cases[] = {
-      {kProfileMaxBytes, "", false, true, 0},
-      {kProfileMaxBytes + 1, "", false, false, EFBIG},
+      {kDurableMaxBytes, "", false, true, 0},
+      {kDurableMaxBytes + 1, "", false, false, EFBIG},
       {std::uint64_t{1} << 40, "", false, false, EFBIG},
       {small.size(), file, true, false, EINVAL},
       {small.size(), file, false, false, EINVAL},
@@ -244,7 +291,7 @@ TEST_F(Profile, ALinkedFileStaysALinkKeepsItsBitsAndALeftoverIsRemovedNotFollowe
   ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
   fs::create_symlink("store.ini", file);
   // A killed writer's temporary file, planted as a link to a file of another's.
-  const fs::path leftover = target.string() + std::string(kProfileTempSuffix);
+  const fs::path leftover = target.string() + std::string(kTempSuffix);
   writeFile(folder.path() / "victim", "keep me");
   fs::create_symlink("victim", leftover);
   EXPECT_EQ(write("A", "k", "1"), "");
@@ -293,18 +340,6 @@ class InPlace : public Profile {
 
   uid_t writer = 0;  // 0: ourselves
 };
-
-TEST_F(InPlace, TheFileChangesAsAReplacedOneWould) {
-  writeFile(file, "[A]\nk=1\n[B]\nj=2\n");
-  const char* writes[][4] = {{"A", "k", "100", "[A]\nk=100\n[B]\nj=2\n"},
-                             {"A", "k", "", "[A]\nk=\n[B]\nj=2\n"},
-                             {"A", "n", "4", "[A]\nk=\nn=4\n[B]\nj=2\n"},
-                             {"C", "m", "5", "[A]\nk=\nn=4\n[B]\nj=2\n[C]\nm=5\n"}};
-  for (const auto& row : writes) {
-    EXPECT_EQ(inChild([&] { return write(row[0], row[1], row[2]); }, writer), "");
-    EXPECT_EQ(readFile(file), row[3]);
-  }
-}
 
 TEST_F(InPlace, AWriteThatRunsOutOfSpaceLeavesTheFileAsItWas) {
   const std::string old = "[A]\nk=1\n[B]\n" + std::string(10000, ';') + "\n";

@@ -1,16 +1,19 @@
-// The settings file as a whole: what no control changed, values of any length too, survives a save
-// byte for byte, a save is all of it or none of it even when the saver is killed, and a file that
-// cannot be a settings file is named.
+// The settings file as a whole: what no control changed, values of any length too, survives a
+// save byte for byte, a save (of the options or of the last games) is all of it or none of it
+// even when the saver is killed, and a file that cannot be a settings file is named.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "core/optionset.h"
-#include "platform/profile.h"
+#include "platform/durablefile.h"
 #include "settings/inifile.h"
+#include "settings/lastgames.h"
 #include "settings/settings.h"
 #include "support/tempfolder.h"
 
@@ -59,7 +62,9 @@ TEST_F(SettingsFile, WhatNoControlChangedComesBackFromASaveByteForByte) {
   EXPECT_EQ(fs::last_write_time(file), longAgo) << "a save that changes nothing rewrites nothing";
 }
 
-TEST_F(SettingsFile, ASaverKilledAnywhereLeavesOneWholeSave) {
+// "Save Settings" and the last games each write with one replacement: a saver killed at any
+// moment leaves whole saves only, never one run's game beside another run's MAME folder.
+TEST_F(SettingsFile, ASaverKilledAnywhereLeavesWholeSavesOnly) {
   // Defaults after the user sections and a long tail make every save move much of the file.
   std::string padding;
   for (int line = 0; line < 20000; ++line) padding += "; the packager's notes, kept\n";
@@ -70,20 +75,32 @@ TEST_F(SettingsFile, ASaverKilledAnywhereLeavesOneWholeSave) {
   saves[1].fsslid = 7;
   saves[1].mame = "MAME37B.EXE";
   saves[1].gamma = "0.8";
+  std::vector<LastGame> lists[2];
+  for (const std::string game : {"a", "b", "c", "d", "e"}) {
+    lists[0].push_back({"/r/ROMS/" + game, "/one"});
+    lists[1].push_back({"/s/ROMS/" + game + game, "/two"});
+  }
+  // After rounds 0, 1, 2, 3 the file holds the settings and the list of saves 1 and 0, 1 and 1,
+  // 0 and 1, 0 and 0: four whole states, one of which a kill must leave.
   const auto save = [&](int round) {
-    return saveUserSettings(saves[round % 2], remembered[round % 2], file, '.').saved;
+    const int which = round % 4 < 2 ? 1 : 0;
+    return round % 2 == 0 ? saveUserSettings(saves[which], remembered[which], file, '.').saved
+                          : saveLastGames(lists[which], file) == 0;
   };
-  ASSERT_TRUE(save(0));
-  const std::string firstSave = readFile(file);
-  ASSERT_TRUE(save(1));
-  const std::string secondSave = readFile(file);
+  ASSERT_TRUE(saveUserSettings(saves[0], remembered[0], file, '.').saved);
+  ASSERT_EQ(saveLastGames(lists[0], file), 0);
+  std::vector<std::string> whole = {readFile(file)};
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(save(round));
+    whole.push_back(readFile(file));
+  }
   std::mt19937 random(3);
   for (int kill = 0; kill < 12; ++kill) {
-    writeFile(file, firstSave);
+    writeFile(file, whole[0]);
     const auto delay = std::chrono::microseconds(std::uniform_int_distribution(0, 20000)(random));
-    ASSERT_EQ(test::killedWhileRunning([&](int round) { return save(round + 1); }, delay), "");
-    const std::string text = readFile(file);
-    ASSERT_TRUE(text == firstSave || text == secondSave) << "half a save, kill " << kill;
+    ASSERT_EQ(test::killedWhileRunning(save, delay), "");
+    ASSERT_NE(std::ranges::find(whole, readFile(file)), whole.end())
+        << "half a save, kill " << kill;
   }
 }
 
@@ -93,8 +110,8 @@ TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamed) {
     std::string named;  // empty: nothing to name
   } cases[] = {
       {-1, ""},  // the usual first start
-      {platform::kProfileMaxBytes, ""},
-      {platform::kProfileMaxBytes + 1,
+      {platform::kDurableMaxBytes, ""},
+      {platform::kDurableMaxBytes + 1,
        "17 MiB, and a settings file may hold at most 16 MiB. The "
        "options start at their initial state (every check box "
        "clear, no option button chosen)"},
