@@ -47,42 +47,59 @@ bool storesNumber(const Option& row) {
 }
 
 void load(OptionSet& options, Remembered& remembered, const std::string& iniPath, char separator,
-          const Profile& profile, const Profile* fallback) {
-  // Each key the profile holds and its fallback key, read from the file at once.
+          const Profile& profile, const Profile* fallback, std::string_view gameSection = {}) {
+  // Each key the profile holds, its fallback key and the game's own key, read from the file at
+  // once. The game's section holds the keys of every user section but the executable's.
   std::vector<IniKey> keys;
   for (const KeyRow& row : kKeyTable) {
     keys.push_back({profile[row.section], row.key});
     keys.push_back({fallback ? (*fallback)[row.section] : std::string_view{}, row.key});
+    keys.push_back({row.section == Section::Exe ? std::string_view{} : gameSection, row.key});
   }
   std::vector<std::string> texts = ReadIniValues(keys, iniPath);
+  const auto common = [&](std::size_t i) -> std::string& {
+    const bool fallsBack = texts[3 * i].empty() && !keys[3 * i + 1].section.empty();
+    return texts[3 * i + (fallsBack ? 1 : 0)];
+  };
+  // The common texts first, then the game's over them: a game's text that its control does not
+  // take leaves the control as the common text set it. An empty text counts as missing.
   for (std::size_t i = 0; i < kKeyCount; ++i) {
-    if (keys[2 * i].section.empty()) continue;
-    const bool fallsBack = texts[2 * i].empty() && !keys[2 * i + 1].section.empty();
-    remembered.values[i] = std::move(texts[2 * i + (fallsBack ? 1 : 0)]);
+    if (profile[kKeyTable[i].section].empty()) continue;
+    applyToControl(options, *kKeyTable[i].option, common(i), separator);
   }
   for (std::size_t i = 0; i < kKeyCount; ++i) {
-    if (!profile[kKeyTable[i].section].empty()) {
-      applyToControl(options, *kKeyTable[i].option, remembered.values[i], separator);
-    }
+    if (profile[kKeyTable[i].section].empty()) continue;
+    std::string& own = texts[3 * i + 2];
+    if (!own.empty()) applyToControl(options, *kKeyTable[i].option, own, separator);
+    remembered.values[i] = std::move(own.empty() ? common(i) : own);
   }
 }
 
 }  // namespace
 
-SaveOutcome saveUserSettings(const OptionSet& options, Remembered& remembered,
-                             const std::string& iniPath, char separator) {
+std::array<std::string, kKeyCount> takeSavedTexts(const OptionSet& options, Remembered& remembered,
+                                                  char separator) {
   for (std::size_t i = 0; i < kKeyCount; ++i) {
     takeFromControl(options, *kKeyTable[i].option, remembered.values[i]);
   }
-  std::vector<std::string> texts;
+  std::array<std::string, kKeyCount> texts;
   for (std::size_t i = 0; i < kKeyCount; ++i) {
-    const std::string& value = remembered.values[i];
-    // What no control feeds goes back as it was loaded, and a value that holds no number (a
-    // key edited by hand) is written as it stands.
-    texts.push_back(storesNumber(*kKeyTable[i].option)
-                        ? core::numberTextForm(value, separator).value_or(value)
-                        : value);
+    texts[i] = savedText(i, remembered.values[i], separator);
   }
+  return texts;
+}
+
+std::string savedText(std::size_t row, const std::string& value, char separator) {
+  // What no control feeds goes back as it was loaded, and a value that holds no number (a
+  // key edited by hand) is written as it stands.
+  return storesNumber(*kKeyTable[row].option)
+             ? core::numberTextForm(value, separator).value_or(value)
+             : value;
+}
+
+SaveOutcome saveUserSettings(const OptionSet& options, Remembered& remembered,
+                             const std::string& iniPath, char separator) {
+  const std::array<std::string, kKeyCount> texts = takeSavedTexts(options, remembered, separator);
   // One write for every key: the file holds all of this save or none of it.
   std::vector<IniEntry> entries;
   for (std::size_t i = 0; i < kKeyCount; ++i) {
@@ -95,6 +112,11 @@ SaveOutcome saveUserSettings(const OptionSet& options, Remembered& remembered,
 void loadUserSettings(OptionSet& options, Remembered& remembered, const std::string& iniPath,
                       char separator) {
   load(options, remembered, iniPath, separator, kUserProfile, &kDefaultProfile);
+}
+
+void loadGameSettings(OptionSet& options, Remembered& remembered, const std::string& iniPath,
+                      char separator, std::string_view gameSection) {
+  load(options, remembered, iniPath, separator, kUserProfile, &kDefaultProfile, gameSection);
 }
 
 void loadDefaultSettings(OptionSet& options, Remembered& remembered, const std::string& iniPath,

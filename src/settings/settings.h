@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 #include "core/optionset.h"
 #include "settings/keytable.h"
@@ -23,6 +24,13 @@ struct Remembered {
   std::array<std::string, kKeyCount> values;
 };
 
+// Takes a value from every control that feeds a key into `remembered`, and gives the text a
+// save writes for each key, in key table order.
+std::array<std::string, kKeyCount> takeSavedTexts(const core::OptionSet& options,
+                                                  Remembered& remembered, char decimalSeparator);
+// The text a save writes for the key of row `row` of the key table holding `value`.
+std::string savedText(std::size_t row, const std::string& value, char decimalSeparator);
+
 // Takes a value from every control that feeds a key, then writes every key in order. A
 // key that cannot be written does not stop the others; the outcome names the first failure.
 SaveOutcome saveUserSettings(const core::OptionSet& options, Remembered& remembered,
@@ -32,6 +40,12 @@ SaveOutcome saveUserSettings(const core::OptionSet& options, Remembered& remembe
 // user key that is empty takes the text of the same key in the default sections.
 void loadUserSettings(core::OptionSet& options, Remembered& remembered, const std::string& iniPath,
                       char decimalSeparator);
+
+// The start-up load with the keys of a game's own section (settings/gameoptions.h) over the
+// user sections: a key the section holds with a text replaces the user text, and every other
+// key, the executable's name included, loads as the start-up load loads it.
+void loadGameSettings(core::OptionSet& options, Remembered& remembered, const std::string& iniPath,
+                      char decimalSeparator, std::string_view gameSection);
 
 // Reads the default sections and applies them; the executable's name stays as it is.
 void loadDefaultSettings(core::OptionSet& options, Remembered& remembered,
