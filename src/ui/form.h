@@ -3,7 +3,9 @@
 // binds its widgets to the option set and forwards events here; tests drive it directly.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/options.h"
@@ -88,8 +90,25 @@ class MainForm {
   // added to them.
   const std::vector<settings::LastGame>& lastGames() const { return lastGames_; }
 
-  // The start-up load: fills the option set from the user sections of the settings file.
+  // The start-up load: fills the option set from the user sections of the settings file, with
+  // the keys of the open game's own section over them when it has one.
   void LoadUserSettings();
+
+  // Options of a game's own (settings/gameoptions.h). The game that entry `row` of the game
+  // folder list is, when it lies below ROMS and its name can name a section; nothing otherwise.
+  std::optional<std::string> gameOfEntry(int row) const;
+  // Whether the game has options of its own, as the settings file held them at the last look
+  // (each activation, each folder opened in the game folder list, each change made here).
+  bool hasOwnOptions(std::string_view game) const;
+  // The game whose own options the window shows and "Save Settings" saves; empty while it shows
+  // the common options.
+  const std::string& ownOptionsGame() const { return ownGame_; }
+  // "Give NAME options of its own": makes the game's empty section; the window keeps what it
+  // shows, and saves into that section from now on when the game is the open one.
+  void onGiveOwnOptions(const std::string& game);
+  // "Use the common options for NAME": removes the section after the user agrees; the window
+  // loads the common options when it showed that game's.
+  void onUseCommonOptions(const std::string& game);
 
  private:
   Environment environment_;
@@ -98,6 +117,15 @@ class MainForm {
   settings::Remembered remembered_;
   std::string IniPath_;
   std::vector<settings::LastGame> lastGames_;
+  // The games with options of their own, and the open one when it is one of them.
+  std::vector<std::string> ownGames_;
+  std::string ownGame_;
+  // Loads the option set the window shows: the common options, or the open game's over them;
+  // the executable, which is no option of a game, stays as it is.
+  void loadShownOptions();
+  // The start places the lists in the MAME folder of the newest last game still there.
+  void openAtLastMameFolder();
+  void tellNotSaved(const std::string& title, int error);
   // The dependent kinds whose controls are off.
   std::vector<const core::Option*> switchedOff_;
 
@@ -109,6 +137,7 @@ class MainForm {
   void onRomDriveChanged();
   void onMameDriveChanged();
   void onMameDirChanged();
+  void onRomDirChanged();
   launch::DriveList RomDrive_;
   launch::FolderList RomDir_;
   launch::DriveList MameDrive_;

@@ -1,8 +1,10 @@
 #include "ui/mainwindow.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -155,8 +157,10 @@ void MainWindow::build() {
 
   buildControls();
   bind();
-  // A game folder opened in the list changes the game name on the line.
-  romFolderWatch_ = form_.RomDir().subscribeChange([this] { showPlannedRun(); });
+  buildGameMenu();
+  // A game folder opened in the list changes the game name on the line, and a game with options
+  // of its own, or leaving one, changes the options.
+  romFolderWatch_ = form_.RomDir().subscribeChange([this] { showRecord(); });
   showRecord();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -181,6 +185,55 @@ void MainWindow::buildTrayMenu() {
   menu->addSeparator();
   menu->addAction("Exit", this, [this] { form_.onExitClicked(); });
   tray_->setContextMenu(menu);
+}
+
+void MainWindow::buildGameMenu() {
+  gameMenu_ = new QMenu(this);
+  giveOwn_ = gameMenu_->addAction(QString(), this, [this] {
+    form_.onGiveOwnOptions(menuGame_);
+    showRecord();
+  });
+  useCommon_ = gameMenu_->addAction(QString(), this, [this] {
+    form_.onUseCommonOptions(menuGame_);
+    showRecord();
+  });
+  auto& view = *control<QAbstractItemView>("RomDir");
+  view.installEventFilter(this);
+  view.viewport()->installEventFilter(this);
+  gamenameDescription_ = control("gamename")->accessibleDescription();
+  savesetDescription_ = control("saveset")->accessibleDescription();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  auto* view = control<QAbstractItemView>("RomDir");
+  if (event->type() != QEvent::ContextMenu || view == nullptr ||
+      (watched != view && watched != view->viewport())) {
+    return QWidget::eventFilter(watched, event);
+  }
+  const auto& request = *static_cast<QContextMenuEvent*>(event);
+  if (request.reason() == QContextMenuEvent::Mouse) {
+    // The entry under the pointer.
+    const QPoint at = view->viewport()->mapFrom(static_cast<QWidget*>(watched), request.pos());
+    showGameMenu(view->indexAt(at).row(), request.globalPos());
+  } else {
+    // The context-menu key and Shift+F10 act on the current entry, the menu shown at it.
+    const QModelIndex current = view->currentIndex();
+    showGameMenu(current.row(), view->viewport()->mapToGlobal(view->visualRect(current).center()));
+  }
+  return true;
+}
+
+void MainWindow::showGameMenu(int row, QPoint where) {
+  const std::optional<std::string> game = form_.gameOfEntry(row);
+  if (!game) return;
+  menuGame_ = *game;
+  const QString name = QString::fromStdString(*game);
+  const bool own = form_.hasOwnOptions(*game);
+  giveOwn_->setText(plainMenuText("Give " + name + " options of its own"));
+  giveOwn_->setEnabled(!own);
+  useCommon_->setText(plainMenuText("Use the common options for " + name));
+  useCommon_->setEnabled(own);
+  gameMenu_->popup(where);
 }
 
 QWidget* MainWindow::control(std::string_view name) const {
@@ -251,10 +304,29 @@ void MainWindow::showRecord() {
   for (const auto& binder : binders_) binder->push(form_.options());
   showPlannedRun();
   showLastGames();
+  showOwnOptions();
+}
+
+void MainWindow::showOwnOptions() {
+  const QString game = QString::fromStdString(form_.ownOptionsGame());
+  const auto tell = [&game](QWidget& widget, const QString& text, const QString& common) {
+    widget.setToolTip(game.isEmpty() ? QString() : plainToolTip(text));
+    widget.setAccessibleDescription(game.isEmpty() ? common : text);
+  };
+  tell(*control("gamename"),
+       "The window shows the options of " + game + ": its own over the common options",
+       gamenameDescription_);
+  tell(*control("saveset"),
+       "Saves the options of " + game + " only; the other games keep the common options",
+       savesetDescription_);
 }
 
 void MainWindow::showPlannedRun() {
-  const QString text = QString::fromStdString(launch::describePlannedRun(form_.plannedRun()));
+  QString text = QString::fromStdString(launch::describePlannedRun(form_.plannedRun()));
+  if (const std::string& game = form_.ownOptionsGame(); !game.empty()) {
+    text += QString::fromStdString("\nIt runs with the options of " + game +
+                                   ": its own over the common options.");
+  }
   QWidget& button = *control("runmame");
   button.setToolTip(plainToolTip(text));
   button.setAccessibleDescription(text);

@@ -66,6 +66,8 @@ class MainWindow : public QWidget, public WindowOps {
   void hideEvent(QHideEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // The game folder list's context menu, by mouse on its viewport and by keyboard on the list.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void build();
@@ -77,6 +79,12 @@ class MainWindow : public QWidget, public WindowOps {
   // The "Run Mame" button's tooltip and accessible description: the line it would write.
   void showPlannedRun();
   void showLastGames();
+  // The tooltips and descriptions that say whose options the window shows and saves.
+  void showOwnOptions();
+  void buildGameMenu();
+  // The context menu of the game folder list's entry `row`, at `where` on the screen; none for
+  // an entry that is no game folder.
+  void showGameMenu(int row, QPoint where);
   void copyCommandLine();
 
   MainForm form_;
@@ -88,6 +96,14 @@ class MainWindow : public QWidget, public WindowOps {
   std::vector<QAction*> lastGameActions_;
   QAction* noLastGames_ = nullptr;
   launch::Subscription romFolderWatch_;
+  // The game folder list's context menu, the game it was opened on, and the descriptions the
+  // window's controls have while it shows the common options.
+  QMenu* gameMenu_ = nullptr;
+  QAction* giveOwn_ = nullptr;
+  QAction* useCommon_ = nullptr;
+  std::string menuGame_;
+  QString gamenameDescription_;
+  QString savesetDescription_;
   MessageAnswerer answerer_;
   bool startUpDue_ = true;
   bool ending_ = false;
