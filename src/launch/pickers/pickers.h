@@ -114,6 +114,8 @@ class FileList {
   const std::string& pattern() const { return pattern_; }
   const std::vector<std::string>& files() const { return files_; }
   int selectedIndex() const { return selected_; }
+  // Counts the readings of the folder: a view shows the files again only after one.
+  int readings() const { return readings_; }
   // The selected file's name without its folder; empty when none is selected.
   std::string selectedName() const;
 
@@ -135,6 +137,7 @@ class FileList {
   std::string pattern_{kAllFiles};
   std::vector<std::string> files_;
   int selected_ = -1;
+  int readings_ = 0;
   Notifier listed_;
 };
 
