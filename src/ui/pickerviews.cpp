@@ -107,9 +107,7 @@ class DriveModel final : public PickerModel {
 
 class FolderModel final : public PickerModel {
  public:
-  FolderModel(const launch::FolderList& list, QObject* parent) : PickerModel(parent), list_(list) {
-    reset();
-  }
+  FolderModel(const launch::FolderList& list, QObject* parent) : PickerModel(parent), list_(list) {}
 
  protected:
   int entryCount() const override { return static_cast<int>(list_.entries().size()); }
@@ -132,9 +130,7 @@ class FolderModel final : public PickerModel {
 
 class FileModel final : public PickerModel {
  public:
-  FileModel(const launch::FileList& list, QObject* parent) : PickerModel(parent), list_(list) {
-    reset();
-  }
+  FileModel(const launch::FileList& list, QObject* parent) : PickerModel(parent), list_(list) {}
 
  protected:
   int entryCount() const override { return static_cast<int>(list_.files().size()); }
@@ -193,7 +189,7 @@ int PickerModel::rowCount(const QModelIndex& parent) const { return parent.isVal
 QVariant PickerModel::data(const QModelIndex& index, int role) const {
   // The count the views know may lag the picker's list until its reset.
   const int row = index.row();
-  if (!index.isValid() || row >= std::min(rows_, entryCount())) return {};
+  if (!index.isValid() || row >= rows_ || row >= entryCount()) return {};
   switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
@@ -214,6 +210,12 @@ QVariant PickerModel::data(const QModelIndex& index, int role) const {
 void PickerModel::reset() {
   beginResetModel();
   rows_ = entryCount();
+  endResetModel();
+}
+
+void PickerModel::clear() {
+  beginResetModel();
+  rows_ = 0;
   endResetModel();
 }
 
@@ -253,7 +255,7 @@ FolderListView::FolderListView(launch::FolderList& model, QWidget* parent)
   // Small icons, as a classic folder list has them, alike on every desktop.
   setIconSize(QSize(kSmallIcon, kSmallIcon));
   setSelectionMode(QAbstractItemView::SingleSelection);
-  setCurrentIndex(entries_->index(model_.currentIndex()));
+  showModel();
   subscription_ = model_.subscribeListing([this] { showModel(); });
   connect(this, &QAbstractItemView::doubleClicked, this,
           [this](const QModelIndex& index) { openLater(index.row()); });
@@ -278,7 +280,17 @@ void FolderListView::openLater(int row) {
       Qt::QueuedConnection);
 }
 
+void FolderListView::showEvent(QShowEvent* event) {
+  if (stale_) showModel();
+  QListView::showEvent(event);
+}
+
 void FolderListView::showModel() {
+  stale_ = !isVisible();
+  if (stale_) {
+    entries_->clear();
+    return;
+  }
   entries_->reset();
   setCurrentIndex(entries_->index(model_.currentIndex()));
   // A hidden list is not laid out for this: Qt scrolls to the current entry when it shows.
@@ -290,7 +302,6 @@ FileListView::FileListView(launch::FileList& model, QWidget* parent)
   setModel(entries_);
   setItemDelegate(new PickerDelegate(*this, *entries_));
   setSelectionMode(QAbstractItemView::SingleSelection);
-  shownReading_ = model_.readings();
   showModel();
   subscription_ = model_.subscribeListing([this] { showModel(); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -303,8 +314,19 @@ void FileListView::takeSelection() {
   model_.select(selected.isEmpty() ? -1 : selected.front().row());
 }
 
+void FileListView::showEvent(QShowEvent* event) {
+  if (stale_) showModel();
+  QListView::showEvent(event);
+}
+
 void FileListView::showModel() {
   const QScopedValueRollback guard(showing_, true);
+  stale_ = !isVisible();
+  if (stale_) {
+    shownReading_ = -1;
+    entries_->clear();
+    return;
+  }
   // A change of the selection alone leaves the list as it is.
   if (model_.readings() != shownReading_) {
     shownReading_ = model_.readings();

@@ -19,7 +19,8 @@ class QKeyEvent;
 namespace kestro::ui {
 
 // A read-only model of one picker's list: the names, icons, indents, tooltips and accessible
-// texts of its entries, made when a view asks for one; nothing is kept per entry.
+// texts of its entries, made when a view asks for one; nothing is kept per entry. A hidden
+// list shows nothing, so a list on a tab not yet seen reads no folder.
 class PickerModel : public QAbstractListModel {
  public:
   // The entry's indentation level (a folder's depth below the root).
@@ -34,6 +35,8 @@ class PickerModel : public QAbstractListModel {
 
   // The picker's list was read anew: the views show it from the start.
   void reset();
+  // The views show nothing, and nothing is read, until the next reset: for a hidden list.
+  void clear();
   // Which rows are marked; none without a test.
   void setMarkedTest(std::function<bool(int row)> test) { marked_ = std::move(test); }
   // Up to `count` rows likely the widest, from the length of their names and their depth:
@@ -72,6 +75,7 @@ class FolderListView : public QListView {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void showModel();
@@ -79,6 +83,7 @@ class FolderListView : public QListView {
 
   launch::FolderList& model_;
   PickerModel* entries_;
+  bool stale_ = false;  // hidden since the list changed: shown when the list shows
   launch::Subscription subscription_;
 };
 
@@ -86,14 +91,18 @@ class FileListView : public QListView {
  public:
   explicit FileListView(launch::FileList& model, QWidget* parent = nullptr);
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   void showModel();
   void takeSelection();
 
   launch::FileList& model_;
   PickerModel* entries_;
-  int shownReading_ = -1;  // the reading of the folder the list shows
+  int shownReading_ = -1;  // the reading of the folder the list shows; -1 for none
   bool showing_ = false;
+  bool stale_ = false;  // hidden since the list changed: shown when the list shows
   launch::Subscription subscription_;
 };
 

@@ -231,7 +231,7 @@ bool FolderList::setPath(std::string_view folder) {
 }
 
 bool FolderList::open(int index) {
-  if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
+  if (index < 0 || index >= static_cast<int>(entries().size())) return false;
   const std::string path = entries_[static_cast<std::size_t>(index)].path;
   if (!isFolder(path)) {
     // Gone since it was listed: show what is there now.
@@ -259,6 +259,12 @@ void FolderList::readEntries() {
     entries_.push_back({part.string(), walked.string(), static_cast<int>(entries_.size()), true});
   }
   currentIndex_ = static_cast<int>(entries_.size()) - 1;
+  subfoldersListed_ = false;
+}
+
+void FolderList::listSubfolders() const {
+  if (subfoldersListed_) return;
+  subfoldersListed_ = true;
   const int childDepth = currentIndex_ + 1;
   std::vector<std::string> names =
       namesIn(path_, Kind::Folder, [](std::string_view) { return true; });
@@ -283,6 +289,7 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
 FileList::FileList(std::string_view folder) : folder_(normalFolder(folder)) { readFiles({}); }
 
 std::string FileList::selectedName() const {
+  listFiles();
   if (selected_ < 0 || selected_ >= static_cast<int>(files_.size())) return {};
   return files_[static_cast<std::size_t>(selected_)];
 }
@@ -302,6 +309,7 @@ void FileList::setPattern(std::string_view pattern) {
 }
 
 void FileList::select(int index) {
+  listFiles();
   const int selected = index >= 0 && index < static_cast<int>(files_.size()) ? index : -1;
   if (selected == selected_) return;
   selected_ = selected;
@@ -309,12 +317,19 @@ void FileList::select(int index) {
 }
 
 void FileList::readFiles(const std::string& keepSelected) {
+  keepSelected_ = keepSelected;
+  filesListed_ = false;
+  ++readings_;
+}
+
+void FileList::listFiles() const {
+  if (filesListed_) return;
+  filesListed_ = true;
   files_ = namesIn(folder_, Kind::File,
                    [this](std::string_view name) { return matchesPattern(name, pattern_); });
-  ++readings_;
   selected_ = -1;
-  if (keepSelected.empty()) return;
-  const auto kept = std::ranges::find(files_, keepSelected);
+  if (keepSelected_.empty()) return;
+  const auto kept = std::ranges::find(files_, keepSelected_);
   if (kept != files_.end()) selected_ = static_cast<int>(kept - files_.begin());
 }
 
