@@ -289,6 +289,8 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
 FileList::FileList(std::string_view folder) : folder_(normalFolder(folder)) { readFiles({}); }
 
 std::string FileList::selectedName() const {
+  // Unread with nothing to select again: nothing is selected, whatever the folder holds.
+  if (!filesListed_ && keepSelected_.empty()) return {};
   listFiles();
   if (selected_ < 0 || selected_ >= static_cast<int>(files_.size())) return {};
   return files_[static_cast<std::size_t>(selected_)];
