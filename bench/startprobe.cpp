@@ -5,6 +5,7 @@
 // the time on the clock.
 //
 //   kestro_startprobe CAPTION SETTLE_MS PROGRAM [ARGUMENTS...]
+//     (gives up after PROBE_GIVE_UP_S seconds without the window, 20 unless set)
 //   kestro_startprobe --wait-for-tray     (waits up to 10 s for a system tray to be running)
 #include <poll.h>
 #include <signal.h>
@@ -123,7 +124,10 @@ int main(int argc, char* argv[]) {
     _exit(127);
   }
 
-  const Clock::time_point giveUp = start + std::chrono::seconds(20);
+  const char* giveUpText = std::getenv("PROBE_GIVE_UP_S");
+  const int giveUpS =
+      giveUpText != nullptr && std::atoi(giveUpText) > 0 ? std::atoi(giveUpText) : 20;
+  const Clock::time_point giveUp = start + std::chrono::seconds(giveUpS);
   double mappedMs = -1;
   double usedMs = 0;
   pollfd connectionFd{xcb_get_file_descriptor(connection), POLLIN, 0};
@@ -148,7 +152,7 @@ int main(int argc, char* argv[]) {
     }
   }
   if (mappedMs < 0) {
-    std::fprintf(stderr, "no window \"%s\" within 20 s\n", caption.c_str());
+    std::fprintf(stderr, "no window \"%s\" within %d s\n", caption.c_str(), giveUpS);
     end(pid);
     return 1;
   }

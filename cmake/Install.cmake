@@ -10,7 +10,7 @@ set(KESTRO_APP_ID "io.github.kestro.Kestro" CACHE STRING "Kestro's desktop and A
 set(KESTRO_HOMEPAGE "https://github.com/kestro/kestro" CACHE STRING "Kestro's home page")
 set(KESTRO_SCREENSHOT_URL "${KESTRO_HOMEPAGE}/raw/main/data/screenshots/kestro.png"
     CACHE STRING "The screenshot the software centres show")
-set(KESTRO_LICENSE "LicenseRef-proprietary" CACHE STRING "Kestro's licence, as an SPDX expression")
+set(KESTRO_LICENSE "GPL-3.0-or-later")  # SPDX, for the AppStream metadata
 set(KESTRO_MAINTAINER "Kestro developers <kestro@users.noreply.github.com>"
     CACHE STRING "The package's maintainer")
 set(KESTRO_RELEASE_DATE "2024-12-06")

@@ -6,11 +6,14 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <functional>
 #include <map>
+#include <numeric>
 
 #include "ui/plaintext.h"
 
@@ -21,8 +24,8 @@ namespace {
 QString shownName(const std::string& name) { return QFile::decodeName(name.c_str()); }
 
 // The standard icons of the pickers, asked of the application's style once per style: each
-// look-up walks the icon theme's folders, and the lists are filled again on every change.
-// They go with their style, so none outlives the application.
+// look-up walks the icon theme's folders. They go with their style, so none outlives the
+// application.
 const QIcon& standardIcon(QStyle::StandardPixmap which) {
   static QPointer<QStyle> fetchedFrom;
   static std::map<QStyle::StandardPixmap, QIcon> fetched;
@@ -40,7 +43,7 @@ const QIcon& standardIcon(QStyle::StandardPixmap which) {
   return found->second;
 }
 
-// A standard icon that is looked up when first drawn rather than when the list is filled:
+// A standard icon that is looked up when first drawn rather than when the list is shown:
 // at start most lists are on tabs not yet seen, and the window shows without waiting for
 // the icon theme.
 class StandardIconEngine : public QIconEngine {
@@ -78,13 +81,77 @@ QIcon lazyStandardIcon(QStyle::StandardPixmap which) {
 }
 
 constexpr int kSmallIcon = 16;
-constexpr int kDepthRole = Qt::UserRole + 1;
 constexpr int kIndentPerLevel = 12;
+// How many of a list's likely widest rows are measured for the width of all.
+constexpr int kMeasuredRows = 100;
 
-// Indents each folder by its depth, so the list reads as the path from the root down.
-class IndentDelegate : public QStyledItemDelegate {
+class DriveModel final : public PickerModel {
  public:
-  using QStyledItemDelegate::QStyledItemDelegate;
+  DriveModel(const launch::DriveList& list, QObject* parent) : PickerModel(parent), list_(list) {
+    reset();
+  }
+
+ protected:
+  int entryCount() const override { return static_cast<int>(list_.drives().size()); }
+  const std::string& nameAt(int row) const override {
+    return list_.drives()[static_cast<std::size_t>(row)];
+  }
+  QVariant iconAt(int) const override {
+    static const QIcon icon = lazyStandardIcon(QStyle::SP_DriveHDIcon);
+    return icon;
+  }
+
+ private:
+  const launch::DriveList& list_;
+};
+
+class FolderModel final : public PickerModel {
+ public:
+  FolderModel(const launch::FolderList& list, QObject* parent) : PickerModel(parent), list_(list) {}
+
+ protected:
+  int entryCount() const override { return static_cast<int>(list_.entries().size()); }
+  const std::string& nameAt(int row) const override { return entry(row).name; }
+  QVariant iconAt(int row) const override {
+    static const QIcon openIcon = lazyStandardIcon(QStyle::SP_DirOpenIcon);
+    static const QIcon closedIcon = lazyStandardIcon(QStyle::SP_DirClosedIcon);
+    return entry(row).open ? openIcon : closedIcon;
+  }
+  QVariant toolTipAt(int row) const override { return plainToolTip(shownName(entry(row).path)); }
+  int depthAt(int row) const override { return entry(row).depth; }
+
+ private:
+  const launch::FolderEntry& entry(int row) const {
+    return list_.entries()[static_cast<std::size_t>(row)];
+  }
+
+  const launch::FolderList& list_;
+};
+
+class FileModel final : public PickerModel {
+ public:
+  FileModel(const launch::FileList& list, QObject* parent) : PickerModel(parent), list_(list) {}
+
+ protected:
+  int entryCount() const override { return static_cast<int>(list_.files().size()); }
+  const std::string& nameAt(int row) const override {
+    return list_.files()[static_cast<std::size_t>(row)];
+  }
+
+ private:
+  const launch::FileList& list_;
+};
+
+// Draws each entry indented by its depth, so a folder list reads as the path from the root
+// down, and gives every row one size: the list lays out its rows without measuring each,
+// as wide as the widest of the rows likely widest, which are measured once per reading.
+class PickerDelegate : public QStyledItemDelegate {
+ public:
+  PickerDelegate(QListView& view, const PickerModel& model)
+      : QStyledItemDelegate(&view), view_(view), model_(model) {
+    view.setUniformItemSizes(true);
+    connect(&model, &QAbstractItemModel::modelReset, this, [this] { widest_ = -1; });
+  }
 
  protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
@@ -92,21 +159,83 @@ class IndentDelegate : public QStyledItemDelegate {
     option->rect.adjust(indentOf(index), 0, 0, 0);
   }
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    return QStyledItemDelegate::sizeHint(option, index) + QSize(indentOf(index), 0);
+    const QSize own = QStyledItemDelegate::sizeHint(option, index) + QSize(indentOf(index), 0);
+    if (widest_ < 0 && !measuring_) {
+      const QScopedValueRollback guard(measuring_, true);
+      int widest = 0;
+      for (int row : model_.likelyWidest(kMeasuredRows)) {
+        widest = std::max(widest, view_.sizeHintForIndex(model_.index(row)).width());
+      }
+      widest_ = widest;
+    }
+    return {std::max(own.width(), widest_), own.height()};
   }
 
  private:
   static int indentOf(const QModelIndex& index) {
-    return index.data(kDepthRole).toInt() * kIndentPerLevel;
+    return index.data(PickerModel::DepthRole).toInt() * kIndentPerLevel;
   }
+
+  QListView& view_;
+  const PickerModel& model_;
+  mutable int widest_ = -1;  // not measured since the last reading
+  mutable bool measuring_ = false;
 };
 
 }  // namespace
 
+int PickerModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+
+QVariant PickerModel::data(const QModelIndex& index, int role) const {
+  // The count the views know may lag the picker's list until its reset.
+  const int row = index.row();
+  if (!index.isValid() || row >= rows_ || row >= entryCount()) return {};
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+      return shownName(nameAt(row));
+    case Qt::DecorationRole:
+      return iconAt(row);
+    case Qt::ToolTipRole:
+      return toolTipAt(row);
+    case DepthRole:
+      return depthAt(row);
+    case MarkedRole:
+      return marked_ && marked_(row);
+    default:
+      return {};
+  }
+}
+
+void PickerModel::reset() {
+  beginResetModel();
+  rows_ = entryCount();
+  endResetModel();
+}
+
+void PickerModel::clear() {
+  beginResetModel();
+  rows_ = 0;
+  endResetModel();
+}
+
+std::vector<int> PickerModel::likelyWidest(int count) const {
+  std::vector<int> rows(static_cast<std::size_t>(std::min(rows_, entryCount())));
+  std::iota(rows.begin(), rows.end(), 0);
+  if (static_cast<int>(rows.size()) > count) {
+    // A byte of the name and an indent level count alike, roughly a character each.
+    const auto extent = [this](int row) {
+      return nameAt(row).size() + static_cast<std::size_t>(depthAt(row)) * 2;
+    };
+    std::ranges::nth_element(rows, rows.begin() + count, std::ranges::greater{}, extent);
+    rows.resize(static_cast<std::size_t>(count));
+  }
+  return rows;
+}
+
 DriveListView::DriveListView(launch::DriveList& model, QWidget* parent)
     : QComboBox(parent), model_(model) {
-  const QIcon icon = lazyStandardIcon(QStyle::SP_DriveHDIcon);
-  for (const std::string& drive : model_.drives()) addItem(icon, shownName(drive));
+  setModel(new DriveModel(model_, this));
   showModel();
   subscription_ = model_.subscribeChange([this] { showModel(); });
   connect(this, &QComboBox::activated, this, [this](int index) {
@@ -120,27 +249,29 @@ void DriveListView::showModel() {
 }
 
 FolderListView::FolderListView(launch::FolderList& model, QWidget* parent)
-    : QListWidget(parent), model_(model) {
-  setItemDelegate(new IndentDelegate(this));
+    : QListView(parent), model_(model), entries_(new FolderModel(model, this)) {
+  setModel(entries_);
+  setItemDelegate(new PickerDelegate(*this, *entries_));
   // Small icons, as a classic folder list has them, alike on every desktop.
   setIconSize(QSize(kSmallIcon, kSmallIcon));
   setSelectionMode(QAbstractItemView::SingleSelection);
   showModel();
   subscription_ = model_.subscribeListing([this] { showModel(); });
-  connect(this, &QListWidget::itemDoubleClicked, this,
-          [this](QListWidgetItem* item) { openLater(row(item)); });
+  connect(this, &QAbstractItemView::doubleClicked, this,
+          [this](const QModelIndex& index) { openLater(index.row()); });
 }
 
 void FolderListView::keyPressEvent(QKeyEvent* event) {
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentRow() >= 0) {
-    openLater(currentRow());
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+      currentIndex().isValid()) {
+    openLater(currentIndex().row());
     return;
   }
-  QListWidget::keyPressEvent(event);
+  QListView::keyPressEvent(event);
 }
 
 void FolderListView::openLater(int row) {
-  // Opening fills the list anew; the item that was clicked must outlive its own signal.
+  // Opening reads the list anew; the click or key that asked is done with first.
   QMetaObject::invokeMethod(
       this,
       [this, row] {
@@ -149,53 +280,65 @@ void FolderListView::openLater(int row) {
       Qt::QueuedConnection);
 }
 
+void FolderListView::showEvent(QShowEvent* event) {
+  if (stale_) showModel();
+  QListView::showEvent(event);
+}
+
 void FolderListView::showModel() {
-  const QSignalBlocker blocker(this);
-  clear();
-  static const QIcon openIcon = lazyStandardIcon(QStyle::SP_DirOpenIcon);
-  static const QIcon closedIcon = lazyStandardIcon(QStyle::SP_DirClosedIcon);
-  for (const launch::FolderEntry& entry : model_.entries()) {
-    auto* item =
-        new QListWidgetItem(entry.open ? openIcon : closedIcon, shownName(entry.name), this);
-    item->setData(kDepthRole, entry.depth);
-    item->setToolTip(plainToolTip(shownName(entry.path)));
+  stale_ = !isVisible();
+  if (stale_) {
+    entries_->clear();
+    return;
   }
-  setCurrentRow(model_.currentIndex());
+  entries_->reset();
+  setCurrentIndex(entries_->index(model_.currentIndex()));
   // A hidden list is not laid out for this: Qt scrolls to the current entry when it shows.
-  if (isVisible() && currentItem() != nullptr) scrollToItem(currentItem());
+  if (isVisible() && currentIndex().isValid()) scrollTo(currentIndex());
 }
 
 FileListView::FileListView(launch::FileList& model, QWidget* parent)
-    : QListWidget(parent), model_(model) {
+    : QListView(parent), model_(model), entries_(new FileModel(model, this)) {
+  setModel(entries_);
+  setItemDelegate(new PickerDelegate(*this, *entries_));
   setSelectionMode(QAbstractItemView::SingleSelection);
   showModel();
   subscription_ = model_.subscribeListing([this] { showModel(); });
-  connect(this, &QListWidget::itemSelectionChanged, this, [this] { takeSelection(); });
+  connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { takeSelection(); });
 }
 
 void FileListView::takeSelection() {
-  if (!subscription_.connected()) return;
-  const QList<QListWidgetItem*> selected = selectedItems();
-  model_.select(selected.isEmpty() ? -1 : row(selected.front()));
+  if (showing_ || !subscription_.connected()) return;
+  const QModelIndexList selected = selectionModel()->selectedIndexes();
+  model_.select(selected.isEmpty() ? -1 : selected.front().row());
+}
+
+void FileListView::showEvent(QShowEvent* event) {
+  if (stale_) showModel();
+  QListView::showEvent(event);
 }
 
 void FileListView::showModel() {
-  const QSignalBlocker blocker(this);
-  const std::vector<std::string>& files = model_.files();
-  bool same = count() == static_cast<int>(files.size());
-  for (int i = 0; same && i < count(); ++i) {
-    same = item(i)->text() == shownName(files[static_cast<std::size_t>(i)]);
+  const QScopedValueRollback guard(showing_, true);
+  stale_ = !isVisible();
+  if (stale_) {
+    shownReading_ = -1;
+    entries_->clear();
+    return;
   }
-  if (!same) {
-    clear();
-    for (const std::string& file : files) addItem(shownName(file));
+  // A change of the selection alone leaves the list as it is.
+  if (model_.readings() != shownReading_) {
+    shownReading_ = model_.readings();
+    entries_->reset();
   }
   const int selected = model_.selectedIndex();
   if (selected < 0) {
     clearSelection();
-    setCurrentRow(-1);
+    setCurrentIndex({});
   } else {
-    setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
+    selectionModel()->setCurrentIndex(entries_->index(selected),
+                                      QItemSelectionModel::ClearAndSelect);
   }
 }
 

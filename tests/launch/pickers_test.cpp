@@ -62,6 +62,27 @@ TEST(FolderList, ReportsOpeningsAndMovesElsewhere) {
   EXPECT_EQ(reported, (Names{sub.string(), sub.string(), "/"}));
 }
 
+TEST(FolderList, SubfoldersSortedWithoutRegardToCaseThenByTheirBytes) {
+  test::TempFolder root;
+  for (const char* name : {"beta", "Zed", "alpha", "B", "_x", "Alpha", "b"}) {
+    fs::create_directory(root.path() / name);
+  }
+  test::writeFile(root.path() / "a file", "x");
+  const FolderList folders(root.str());
+  Names names;
+  for (std::size_t i = static_cast<std::size_t>(folders.currentIndex()) + 1;
+       i < folders.entries().size(); ++i) {
+    const FolderEntry& entry = folders.entries()[i];
+    EXPECT_EQ(entry.path, (root.path() / entry.name).string());
+    EXPECT_EQ(entry.depth, folders.currentIndex() + 1);
+    names.push_back(entry.name);
+  }
+  EXPECT_EQ(names, (Names{"_x", "Alpha", "alpha", "B", "b", "beta", "Zed"}));
+  const FolderList top("/");  // the root's subfolders lie right under it
+  ASSERT_GT(top.entries().size(), 1u);
+  EXPECT_EQ(top.entries()[1].path, "/" + top.entries()[1].name);
+}
+
 TEST(FileList, FilesOfItsFolderByPatternAndTheSelectedOne) {
   test::TempFolder root;
   const fs::path other = root.path() / "other.exe";  // a folder, no file
@@ -73,7 +94,9 @@ TEST(FileList, FilesOfItsFolderByPatternAndTheSelectedOne) {
   files.setPattern("*.exe");
   EXPECT_EQ(files.files(), (Names{"b.exe", "MAME.EXE"}));
   EXPECT_EQ(files.selectedName(), "");
+  const int readings = files.readings();
   files.select(1);
+  EXPECT_EQ(files.readings(), readings) << "a selection reads nothing";
   files.setPattern("*.EXE");    // still listed: still selected
   files.setFolder(root.str());  // read again: kept
   EXPECT_EQ(files.selectedName(), "MAME.EXE");

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <barrier>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -309,11 +310,17 @@ TEST_F(Profile, TwoWritersAtOnceLoseNoKey) {
   // copy loses a key. Each opens the lock file anew, as another copy of the program does.
   const auto section = [](int index) { return index % 2 ? "UserSettingsAud" : "UserSettingsVid"; };
   const auto key = [](char writer, int index) { return writer + std::to_string(index); };
+  // Each round both writers start a write at once, so every write meets one of the other's.
+  // Writing back to back, one writer could keep the lock from the other past its wait on a
+  // loaded machine: a starved writer, not the lost key this test looks for.
+  std::barrier together(2);
   std::vector<std::thread> writers;
   for (const char writer : {'a', 'b'}) {
     writers.emplace_back([&, writer] {
-      for (int i = 0; i < 150; ++i)
+      for (int i = 0; i < 150; ++i) {
+        together.arrive_and_wait();
         EXPECT_EQ(write(section(i), key(writer, i), key(writer, i)), "");
+      }
     });
   }
   for (std::thread& writer : writers) writer.join();

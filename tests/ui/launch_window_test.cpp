@@ -63,16 +63,17 @@ class RunMame : public WindowTest {
 
 TEST_F(RunMame, ThroughThePickersMameGetsTheLineOfTheClickedOptionsAsTheButtonTells) {
   EXPECT_EQ(options().DirMame, "") << "the lists' start placement is no change";
-  EXPECT_EQ(widget<QListWidget>("MameFile").count(), 0) << "the start-up shows only *.exe";
+  EXPECT_EQ(widget<QListView>("MameFile").model()->rowCount(), 0)
+      << "the start-up shows only *.exe";
   // Each drive list moves only its own folder list; the MAME drive alone sets the MAME folder.
   showTabOf("RomDrive");
   QTest::keyClick(&widget("RomDrive"), Qt::Key_Down);
-  EXPECT_EQ(widget<QListWidget>("RomDir").currentItem()->text(), "MAME");
+  EXPECT_EQ(widget<QListView>("RomDir").currentIndex().data().toString(), "MAME");
   EXPECT_EQ(window->form().MameDir().path(), folder.str());
   EXPECT_EQ(options().DirMame, "");
   showTabOf("MameDrive");
   QTest::keyClick(&widget("MameDrive"), Qt::Key_Down);
-  EXPECT_EQ(widget<QListWidget>("MameDir").currentItem()->text(), "MAME");
+  EXPECT_EQ(widget<QListView>("MameDir").currentIndex().data().toString(), "MAME");
   EXPECT_EQ(options().DirMame, mame.string());
 
   options().mame = "OLD.EXE";  // as the settings file restored it

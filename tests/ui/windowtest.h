@@ -57,10 +57,11 @@ class WindowTest : public testing::Test {
   // Clicks the named entry of a picker list, and double-clicks it to open a folder.
   void pick(std::string_view list, const QString& entry, bool andOpen = false) const {
     showTabOf(list);
-    auto& view = widget<QListWidget>(list);
-    const QList<QListWidgetItem*> found = view.findItems(entry, Qt::MatchExactly);
+    auto& view = widget<QListView>(list);
+    const QModelIndexList found =
+        view.model()->match(view.model()->index(0, 0), Qt::DisplayRole, entry, 2, Qt::MatchExactly);
     ASSERT_EQ(found.size(), 1) << entry.toStdString();
-    const QPoint centre = view.visualItemRect(found.front()).center();
+    const QPoint centre = view.visualRect(found.front()).center();
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, centre);
     if (andOpen) QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, centre);
     QCoreApplication::processEvents();  // a folder opens once the click is done with

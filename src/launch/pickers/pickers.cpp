@@ -1,10 +1,15 @@
 #include "launch/pickers/pickers.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "core/text.h"
 
@@ -16,12 +21,25 @@ namespace fs = std::filesystem;
 using core::lowerAscii;
 using core::trimBlanks;
 
-// Folder names sorted as a reader expects them: without regard to case first.
-bool comesBefore(const std::string& a, const std::string& b) {
-  const auto lowerLess = [](char x, char y) { return lowerAscii(x) < lowerAscii(y); };
-  if (std::ranges::lexicographical_compare(a, b, lowerLess)) return true;
-  if (std::ranges::lexicographical_compare(b, a, lowerLess)) return false;
-  return a < b;
+// Names sorted as a reader expects them: without regard to case first, then by their bytes.
+// Each name is folded once into a key that compares as a whole. The fold also flips each
+// byte's top bit, so the keys compare as the lists have always ordered names: byte by byte as
+// signed chars, names in other scripts before the letters A to Z.
+void sortNames(std::vector<std::string>& names) {
+  std::vector<std::pair<std::string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) {
+    std::string key(name.size(), '\0');
+    std::ranges::transform(name, key.begin(), [](char c) {
+      return static_cast<char>(static_cast<unsigned char>(lowerAscii(c)) ^ 0x80U);
+    });
+    keyed.emplace_back(std::move(key), std::move(name));
+  }
+  std::ranges::sort(keyed, [](const auto& a, const auto& b) {
+    if (const int order = a.first.compare(b.first); order != 0) return order < 0;
+    return a.second < b.second;
+  });
+  for (std::size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
 }
 
 // An absolute, lexically normal path without a trailing separator ("/" for the root).
@@ -109,19 +127,32 @@ bool matchesOne(std::string_view name, std::string_view pattern) {
   return p == pattern.size();
 }
 
-// The names of a folder's entries that pass the test, hidden (dot) names left out;
-// whatever can be read when the folder cannot be read whole.
-template <typename Test>
-std::vector<std::string> namesIn(const std::string& folder, Test test) {
-  std::vector<std::string> names;
-  std::error_code error;
-  fs::directory_iterator entry(folder, fs::directory_options::skip_permission_denied, error);
-  for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
-    std::string name = entry->path().filename().string();
-    if (name.empty() || name.front() == '.') continue;
-    if (test(*entry)) names.push_back(std::move(name));
+enum class Kind { Folder, File };
+
+// Whether a listed entry is of the kind; a link counts as what it points at. Most file systems
+// tell the kind in the listing, so only links and the rest are looked at one by one.
+bool isOfKind(const std::string& folder, const dirent& entry, Kind kind) {
+  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) {
+    return entry.d_type == (kind == Kind::Folder ? DT_DIR : DT_REG);
   }
-  std::ranges::sort(names, comesBefore);
+  struct stat status {};
+  if (::stat((folder + '/' + entry.d_name).c_str(), &status) != 0) return false;
+  return kind == Kind::Folder ? S_ISDIR(status.st_mode) : S_ISREG(status.st_mode);
+}
+
+// The sorted names of a folder's entries of one kind that pass the test, hidden (dot) names
+// left out; whatever can be read when the folder cannot be read whole.
+template <typename Test>
+std::vector<std::string> namesIn(const std::string& folder, Kind kind, Test test) {
+  std::vector<std::string> names;
+  const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(folder.c_str()), &::closedir);
+  if (!listing) return names;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    const std::string_view name = entry->d_name;
+    if (name.empty() || name.front() == '.') continue;
+    if (isOfKind(folder, *entry, kind) && test(name)) names.emplace_back(name);
+  }
+  sortNames(names);
   return names;
 }
 
@@ -140,7 +171,7 @@ std::vector<std::string> drivesFromMounts(std::string_view mountsText) {
     if (!offeredAsDrive(path, fileSystem)) continue;
     if (std::ranges::find(drives, path) == drives.end()) drives.push_back(std::move(path));
   }
-  std::ranges::sort(drives, comesBefore);
+  sortNames(drives);
   drives.insert(drives.begin(), "/");
   return drives;
 }
@@ -200,7 +231,7 @@ bool FolderList::setPath(std::string_view folder) {
 }
 
 bool FolderList::open(int index) {
-  if (index < 0 || index >= static_cast<int>(entries_.size())) return false;
+  if (index < 0 || index >= static_cast<int>(entries().size())) return false;
   const std::string path = entries_[static_cast<std::size_t>(index)].path;
   if (!isFolder(path)) {
     // Gone since it was listed: show what is there now.
@@ -228,13 +259,19 @@ void FolderList::readEntries() {
     entries_.push_back({part.string(), walked.string(), static_cast<int>(entries_.size()), true});
   }
   currentIndex_ = static_cast<int>(entries_.size()) - 1;
+  subfoldersListed_ = false;
+}
+
+void FolderList::listSubfolders() const {
+  if (subfoldersListed_) return;
+  subfoldersListed_ = true;
   const int childDepth = currentIndex_ + 1;
-  const auto isSubfolder = [](const fs::directory_entry& entry) {
-    std::error_code ignored;
-    return entry.is_directory(ignored);
-  };
-  for (std::string& name : namesIn(path_, isSubfolder)) {
-    std::string path = (fs::path(path_) / name).string();
+  std::vector<std::string> names =
+      namesIn(path_, Kind::Folder, [](std::string_view) { return true; });
+  entries_.reserve(entries_.size() + names.size());
+  const std::string prefix = path_ == "/" ? path_ : path_ + '/';
+  for (std::string& name : names) {
+    std::string path = prefix + name;
     entries_.push_back({std::move(name), std::move(path), childDepth, false});
   }
 }
@@ -252,6 +289,9 @@ bool matchesPattern(std::string_view name, std::string_view pattern) {
 FileList::FileList(std::string_view folder) : folder_(normalFolder(folder)) { readFiles({}); }
 
 std::string FileList::selectedName() const {
+  // Unread with nothing to select again: nothing is selected, whatever the folder holds.
+  if (!filesListed_ && keepSelected_.empty()) return {};
+  listFiles();
   if (selected_ < 0 || selected_ >= static_cast<int>(files_.size())) return {};
   return files_[static_cast<std::size_t>(selected_)];
 }
@@ -271,6 +311,7 @@ void FileList::setPattern(std::string_view pattern) {
 }
 
 void FileList::select(int index) {
+  listFiles();
   const int selected = index >= 0 && index < static_cast<int>(files_.size()) ? index : -1;
   if (selected == selected_) return;
   selected_ = selected;
@@ -278,15 +319,19 @@ void FileList::select(int index) {
 }
 
 void FileList::readFiles(const std::string& keepSelected) {
-  const auto isMatchingFile = [this](const fs::directory_entry& entry) {
-    std::error_code ignored;
-    return entry.is_regular_file(ignored) &&
-           matchesPattern(entry.path().filename().string(), pattern_);
-  };
-  files_ = namesIn(folder_, isMatchingFile);
+  keepSelected_ = keepSelected;
+  filesListed_ = false;
+  ++readings_;
+}
+
+void FileList::listFiles() const {
+  if (filesListed_) return;
+  filesListed_ = true;
+  files_ = namesIn(folder_, Kind::File,
+                   [this](std::string_view name) { return matchesPattern(name, pattern_); });
   selected_ = -1;
-  if (keepSelected.empty()) return;
-  const auto kept = std::ranges::find(files_, keepSelected);
+  if (keepSelected_.empty()) return;
+  const auto kept = std::ranges::find(files_, keepSelected_);
   if (kept != files_.end()) selected_ = static_cast<int>(kept - files_.begin());
 }
 

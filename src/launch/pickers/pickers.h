@@ -56,7 +56,8 @@ struct FolderEntry {
 };
 
 // A classic folder list: the current folder's ancestors from the root down, the current
-// folder, then its subfolders. A folder that cannot be read shows no subfolders.
+// folder, then its subfolders. A folder that cannot be read shows no subfolders. The
+// subfolders are read when first asked for, so a list nobody looks at costs no reading.
 class FolderList {
  public:
   // Placed in the start folder (or its nearest existing ancestor) without a change.
@@ -65,7 +66,10 @@ class FolderList {
   FolderList& operator=(const FolderList&) = delete;
 
   const std::string& path() const { return path_; }
-  const std::vector<FolderEntry>& entries() const { return entries_; }
+  const std::vector<FolderEntry>& entries() const {
+    listSubfolders();
+    return entries_;
+  }
   int currentIndex() const { return currentIndex_; }
 
   // The program moves the list; a change is reported when the path differs. A path that
@@ -88,9 +92,11 @@ class FolderList {
 
  private:
   void readEntries();
+  void listSubfolders() const;
 
   std::string path_;
-  std::vector<FolderEntry> entries_;
+  mutable std::vector<FolderEntry> entries_;
+  mutable bool subfoldersListed_ = false;
   int currentIndex_ = 0;
   Notifier changed_;
   Notifier listed_;
@@ -103,7 +109,8 @@ inline constexpr std::string_view kAllFiles = "*";
 // joined with ";".
 bool matchesPattern(std::string_view name, std::string_view pattern);
 
-// The files of one folder that match a pattern, sorted, and the one the user selected.
+// The files of one folder that match a pattern, sorted, and the one the user selected; read
+// when first asked for.
 class FileList {
  public:
   explicit FileList(std::string_view folder);
@@ -112,8 +119,17 @@ class FileList {
 
   const std::string& folder() const { return folder_; }
   const std::string& pattern() const { return pattern_; }
-  const std::vector<std::string>& files() const { return files_; }
-  int selectedIndex() const { return selected_; }
+  const std::vector<std::string>& files() const {
+    listFiles();
+    return files_;
+  }
+  int selectedIndex() const {
+    listFiles();
+    return selected_;
+  }
+  // Counts the readings of the folder (made or due): a view shows the files again only after
+  // one.
+  int readings() const { return readings_; }
   // The selected file's name without its folder; empty when none is selected.
   std::string selectedName() const;
 
@@ -130,11 +146,15 @@ class FileList {
 
  private:
   void readFiles(const std::string& keepSelected);
+  void listFiles() const;
 
   std::string folder_;
   std::string pattern_{kAllFiles};
-  std::vector<std::string> files_;
-  int selected_ = -1;
+  mutable std::vector<std::string> files_;
+  mutable int selected_ = -1;
+  mutable bool filesListed_ = false;
+  mutable std::string keepSelected_;  // selected again once the files are read
+  int readings_ = 0;
   Notifier listed_;
 };
 
