@@ -100,6 +100,7 @@ class MainForm {
   // Whether the game has options of its own, as the settings file held them at the last look
   // (each activation, each folder opened in the game folder list, each change made here).
   bool hasOwnOptions(std::string_view game) const;
+  const std::vector<std::string>& ownGames() const { return ownGames_; }
   // The game whose own options the window shows and "Save Settings" saves; empty while it shows
   // the common options.
   const std::string& ownOptionsGame() const { return ownGame_; }

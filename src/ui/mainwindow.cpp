@@ -20,6 +20,7 @@
 #include "ui/binders.h"
 #include "ui/captions.h"
 #include "ui/icon.h"
+#include "ui/pickerviews.h"
 #include "ui/plaintext.h"
 
 namespace kestro::ui {
@@ -198,6 +199,14 @@ void MainWindow::buildGameMenu() {
     showRecord();
   });
   auto& view = *control<QAbstractItemView>("RomDir");
+  if (auto* folders = dynamic_cast<FolderListView*>(&view)) {
+    folders->entries().setMarkedTest(
+        [this](int row) {
+          const std::optional<std::string> game = form_.gameOfEntry(row);
+          return game && form_.hasOwnOptions(*game);
+        },
+        "Has options of its own");
+  }
   view.installEventFilter(this);
   view.viewport()->installEventFilter(this);
   gamenameDescription_ = control("gamename")->accessibleDescription();
@@ -308,6 +317,12 @@ void MainWindow::showRecord() {
 }
 
 void MainWindow::showOwnOptions() {
+  if (markedGames_ != form_.ownGames()) {
+    markedGames_ = form_.ownGames();
+    if (auto* folders = dynamic_cast<FolderListView*>(control("RomDir"))) {
+      folders->entries().marksChanged();
+    }
+  }
   const QString game = QString::fromStdString(form_.ownOptionsGame());
   const auto tell = [&game](QWidget& widget, const QString& text, const QString& common) {
     widget.setToolTip(game.isEmpty() ? QString() : plainToolTip(text));

@@ -104,6 +104,7 @@ class MainWindow : public QWidget, public WindowOps {
   std::string menuGame_;
   QString gamenameDescription_;
   QString savesetDescription_;
+  std::vector<std::string> markedGames_;  // the games the game folder list marks
   MessageAnswerer answerer_;
   bool startUpDue_ = true;
   bool ending_ = false;

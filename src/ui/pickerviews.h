@@ -37,8 +37,14 @@ class PickerModel : public QAbstractListModel {
   void reset();
   // The views show nothing, and nothing is read, until the next reset: for a hidden list.
   void clear();
-  // Which rows are marked; none without a test.
-  void setMarkedTest(std::function<bool(int row)> test) { marked_ = std::move(test); }
+  // Which rows are marked; none without a test. A marked row's icon carries an emblem and its
+  // accessible description is `description`.
+  void setMarkedTest(std::function<bool(int row)> test, QString description = {}) {
+    marked_ = std::move(test);
+    markedDescription_ = std::move(description);
+  }
+  // The marking test answers otherwise now: the views draw and speak every row anew.
+  void marksChanged();
   // Up to `count` rows likely the widest, from the length of their names and their depth:
   // a list lays out all its rows at the width of these.
   std::vector<int> likelyWidest(int count) const;
@@ -54,6 +60,7 @@ class PickerModel : public QAbstractListModel {
  private:
   int rows_ = 0;  // the count the views were last told of
   std::function<bool(int row)> marked_;
+  QString markedDescription_;
 };
 
 class DriveListView : public QComboBox {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QImage>
 #include <QMenu>
 #include <filesystem>
 
@@ -52,6 +53,20 @@ class GameOptionsWindow : public WindowTest {
     }
     return qobject_cast<QMenu*>(QApplication::activePopupWidget());
   }
+  // The entries of the game folder list that say they have options of their own, and whether
+  // the icon of the first carries a mark the others lack.
+  std::string marked() const {
+    const QAbstractItemModel& model = *widget<QAbstractItemView>("RomDir").model();
+    std::string names;
+    QImage plain, emblem;
+    for (int row = 0; row < model.rowCount(); ++row) {
+      const QModelIndex entry = model.index(row, 0);
+      const bool own = !entry.data(Qt::AccessibleDescriptionRole).toString().isEmpty();
+      if (own) names += entry.data().toString().toStdString() + " ";
+      (own ? emblem : plain) = entry.data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    }
+    return names + (!emblem.isNull() && emblem != plain ? "with emblem" : "");
+  }
   // The menu's entries as "text+" (enabled) or "text-".
   static std::string entries(const QMenu& menu) {
     std::string shown;
@@ -91,6 +106,7 @@ TEST_F(GameOptionsWindow, AGameKeepsItsOwnOptionsAndTheOthersTheCommonOnes) {
   EXPECT_EQ(window->form().RomDir().path(), (mame / "ROMS").string());
   EXPECT_EQ(widget<QComboBox>("RomDrive").currentIndex(), 1);
   EXPECT_EQ(contextMenu("ROMS", false), nullptr) << "no game folder, no menu";
+  EXPECT_EQ(marked(), "pacman with emblem");
 
   openGame("pacman");
   EXPECT_TRUE(checked("vidscanlines"));
@@ -121,6 +137,7 @@ TEST_F(GameOptionsWindow, AGameKeepsItsOwnOptionsAndTheOthersTheCommonOnes) {
   EXPECT_EQ(entries(*menu), "Give galaga options of its own+ Use the common options for galaga- ");
   choose(*menu, 0);
   EXPECT_EQ(section("Game:galaga"), "[Game:galaga]\n");
+  EXPECT_EQ(marked(), "galaga with emblem");
   EXPECT_NE(tip("saveset").find("galaga"), std::string::npos);
   click("vidntsc");
   click("saveset");
@@ -138,6 +155,7 @@ TEST_F(GameOptionsWindow, AGameKeepsItsOwnOptionsAndTheOthersTheCommonOnes) {
   ASSERT_EQ(messages.size(), 1U);
   EXPECT_EQ(messages[0].buttons, platform::MessageButtons::OkCancel);
   EXPECT_EQ(section("Game:galaga"), "none");
+  EXPECT_EQ(marked(), "");
   EXPECT_FALSE(checked("vidntsc"));
   EXPECT_EQ(tip("saveset"), "");
   click("vidntsc");
