@@ -127,6 +127,14 @@ const core::Option* switchingRow(const Binding& bound, bool box) {
   return nullptr;
 }
 
+// The label that shows the game's name: the layout's one centred label.
+std::string_view gameNameLabel() {
+  for (const Control& row : kControls) {
+    if (row.kind == Kind::CentredLabel) return row.name;
+  }
+  throw std::logic_error("no label for the game's name");
+}
+
 }  // namespace
 
 MainWindow::MainWindow(Environment environment) : form_(std::move(environment), *this) { build(); }
@@ -209,7 +217,7 @@ void MainWindow::buildGameMenu() {
   }
   view.installEventFilter(this);
   view.viewport()->installEventFilter(this);
-  gamenameDescription_ = control("gamename")->accessibleDescription();
+  gameLabelDescription_ = control(gameNameLabel())->accessibleDescription();
   savesetDescription_ = control("saveset")->accessibleDescription();
 }
 
@@ -328,9 +336,9 @@ void MainWindow::showOwnOptions() {
     widget.setToolTip(game.isEmpty() ? QString() : plainToolTip(text));
     widget.setAccessibleDescription(game.isEmpty() ? common : text);
   };
-  tell(*control("gamename"),
+  tell(*control(gameNameLabel()),
        "The window shows the options of " + game + ": its own over the common options",
-       gamenameDescription_);
+       gameLabelDescription_);
   tell(*control("saveset"),
        "Saves the options of " + game + " only; the other games keep the common options",
        savesetDescription_);

@@ -102,7 +102,7 @@ class MainWindow : public QWidget, public WindowOps {
   QAction* giveOwn_ = nullptr;
   QAction* useCommon_ = nullptr;
   std::string menuGame_;
-  QString gamenameDescription_;
+  QString gameLabelDescription_;
   QString savesetDescription_;
   std::vector<std::string> markedGames_;  // the games the game folder list marks
   MessageAnswerer answerer_;
