@@ -88,8 +88,9 @@ class EmblemIconEngine : public QIconEngine {
 
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
     base_.paint(painter, rect, Qt::AlignCenter, mode, state);
-    const int side = std::max(5, std::min(rect.width(), rect.height()) / 2);
-    const QRectF dot(rect.right() + 1 - side, rect.bottom() + 1 - side, side, side);
+    // Clear of the picture's lowest rows, which some themes leave empty and some lists cut.
+    const double side = std::min(rect.width(), rect.height()) * 0.5;
+    const QRectF dot(rect.right() + 1 - side, rect.bottom() + 1 - side * 1.25, side, side);
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setPen(QPen(Qt::white, 1.5));
