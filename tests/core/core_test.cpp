@@ -69,7 +69,7 @@ using enum StepDirection;
 TEST(SteppedValues, ClicksWalkTheGridAndStopAtTheLimits) {
   const Texts walk = {"0.5", "0.5", "0.6", "0.7", "0.8", "0.9", "1",   "1.1", "1.2",
                       "1.3", "1.4", "1.5", "1.6", "1.7", "1.8", "1.9", "2",   "2"};
-  using namespace rows;
+  using rows::kGammaSteps, rows::kVolumeSteps, rows::kBeamSteps, rows::kFlickerSteps;
   const std::tuple<const SteppedValue*, const char*, StepDirection, int, Texts, const char*>
       clicks[] = {
           {&kGammaSteps, "2", Down, 16, Texts(walk.rbegin() + 2, walk.rend()), " .5"},
