@@ -36,17 +36,13 @@ std::string listed(const std::vector<LastGame>& games) {
 
 TEST_F(LastGames, AHandEditedSectionLoadsInNormalFormWithoutBrokenOrRepeatedEntries) {
   const std::string longPath = "/" + std::string(300, 'l') + "/" + std::string(300, 'm');
-  const struct {
-    std::string section;
-    std::string loaded;
-  } cases[] = {
-      {entry("/r/ROMS/pacman/", "/m/", 1) + entry("/r/ROMS//x/../pacman", "/m/.", 2) +
-           entry("/r/./ROMS/pacman", "/m", 3),
-       "/r/ROMS/pacman (/m); "},
-      {"game1=#\x01;==noise\nmamedir1=%%\n" + entry("ROMS/relative", "/m", 2) +
-           entry("/r/ROMS/a", "", 3) + "game4=/r/ROMS/b\r\n" + entry(longPath, "/m", 5),
+  const std::pair<std::string, std::string> cases[] = {
+      {entry("/p/", "/m/", 1) + entry("/r//x/../../p", "/m/.", 2) + entry("/./p", "/m", 3),
+       "/p (/m); "},
+      {"game1=#\x01;==noise\nmamedir1=%%\n" + entry("ROMS/relative", "/m", 2) + entry("/a", "", 3) +
+           "game4=/b\r\n" + entry(longPath, "/m", 5),
        longPath + " (/m); "},
-      {entry("\"/r/ROMS/a \"", " /m ", 1) + entry("/r/ROMS/b", "/m", 9), "/r/ROMS/a  (/m); "},
+      {entry("\"/a \"", " /m ", 1) + entry("/b", "/m", 9), "/a  (/m); "},
   };
   for (const auto& [section, loaded] : cases) {
     writeFile(file, "[EXE]\nexe=MAME.EXE\n[LastGames]\r\n" + section + "[[[\n= ]\n");
