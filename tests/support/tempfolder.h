@@ -19,8 +19,7 @@
 
 namespace kestro::test {
 
-// Checks `done` every 20 ms until it holds or `bound` passes; whether it held. A test waits on
-// the condition it needs (a file written, a process ended), never on a count of tries.
+// Checks `done` every 20 ms until it holds or `bound` passes; whether it held.
 inline bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {
   const auto deadline = std::chrono::steady_clock::now() + bound;
   while (!done()) {
