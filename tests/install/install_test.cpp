@@ -2,12 +2,10 @@
 // from them as its own process on Qt's offscreen platform, driven by the probe (probe.cpp).
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <unistd.h>
 
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QThread>
 #include <filesystem>
 #include <string>
 
@@ -18,8 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const bool kRoot = ::geteuid() == 0;
-
 struct Outcome {
   int exitCode = -1;
   std::string out;
@@ -28,20 +24,15 @@ struct Outcome {
 
 QString q(const fs::path& path) { return QString::fromStdString(path.string()); }
 
-// Runs a program to its end, as nobody when the tests run as root: the program's folder, owned
-// by root, is then one its user cannot write.
+// Runs a program to its end, as nobody where asked and the tests run as root: the program's
+// folder, owned by root, is then one its user cannot write.
 Outcome run(const QString& program, const QStringList& arguments,
             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
             bool asNobody = false) {
   QProcess process;
   process.setProcessEnvironment(environment);
-  if (asNobody && kRoot) {
-    process.start(
-        "setpriv",
-        QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", "--", program} + arguments);
-  } else {
-    process.start(program, arguments);
-  }
+  if (asNobody) process.setChildProcessModifier([] { test::becomeUser(test::kBoundUser); });
+  process.start(program, arguments);
   const bool finished = process.waitForFinished(120000);
   if (!finished) {
     process.kill();
@@ -62,11 +53,9 @@ int count(const std::string& text, const std::string& part) {
 
 // Waits for the probe to report a line; the program takes its time on a busy machine.
 bool reported(const fs::path& report, const std::string& line) {
-  for (int i = 0; i < 600; ++i) {
-    if (count("\n" + test::readFile(report), "\n" + line + "\n") > 0) return true;
-    QThread::msleep(100);
-  }
-  return false;
+  return test::waitUntil(
+      [&] { return count("\n" + test::readFile(report), "\n" + line + "\n") > 0; },
+      std::chrono::minutes(1));
 }
 
 // As on a desktop: a home, a private runtime folder, no display but Qt's offscreen one; the
@@ -75,15 +64,12 @@ QProcessEnvironment programEnvironment(const fs::path& home, bool asNobody,
                                        const fs::path& report = {}, const char* mode = "") {
   const fs::path runtime = home.parent_path() / "runtime";
   for (const fs::path& folder : {home, runtime, report.parent_path()}) {
-    if (folder.empty() || fs::exists(folder)) continue;
-    fs::create_directories(folder);
-    if (asNobody && kRoot && ::chown(folder.c_str(), 65534, 65534) != 0) ADD_FAILURE() << folder;
+    if (!folder.empty())
+      test::make(folder, folder == runtime ? 0700 : 0755, asNobody ? test::kBoundUser : 0);
   }
-  fs::permissions(runtime, fs::perms(0700));
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"XDG_CONFIG_HOME", "DISPLAY", "WAYLAND_DISPLAY"}) {
+  for (const char* name : {"XDG_CONFIG_HOME", "DISPLAY", "WAYLAND_DISPLAY"})
     environment.remove(name);
-  }
   environment.insert("XDG_RUNTIME_DIR", q(runtime));
   environment.insert("HOME", q(home));
   environment.insert("QT_QPA_PLATFORM", "offscreen");
@@ -223,15 +209,6 @@ TEST(Package, UnpackedShowsTheShippedDefaultsAndSavesIntoTheUsersConfigFolderOrS
   const Outcome unpack = run("dpkg-deb", {"-x", q(package()), q(root)});
   ASSERT_EQ(unpack.exitCode, 0) << unpack.err;
   fs::copy_file(KESTRO_PROBE_LIBRARY, folder.path() / "probe.so");
-  struct Unlock {  // so that the folder can be removed
-    const fs::path& path;
-    ~Unlock() {
-      std::error_code ignored;
-      for (const auto& entry : fs::recursive_directory_iterator(path, ignored)) {
-        if (entry.is_directory()) fs::permissions(entry.path(), fs::perms(0755), ignored);
-      }
-    }
-  } unlock{folder.path()};
   const struct {
     const char* name;
     bool owner;
@@ -240,7 +217,7 @@ TEST(Package, UnpackedShowsTheShippedDefaultsAndSavesIntoTheUsersConfigFolderOrS
   for (const auto& [name, owner, writable] : users) {
     SCOPED_TRACE(name);
     // Where the tests do not run as root, "nobody" is the test's user, kept from writing there.
-    if (!owner && !kRoot &&
+    if (!owner && !test::kBoundUser &&
         (fs::status(root).permissions() & fs::perms::owner_write) != fs::perms::none) {
       for (const auto& entry : fs::recursive_directory_iterator(root)) {
         fs::permissions(entry.path(), fs::perms(0222),

@@ -1,5 +1,5 @@
-// Starting the launch script: where DOSBox is looked for, and what the started program
-// inherits. DOSBox's command line is shown by the real DOSBox runs (tests/launch/run_test.cpp).
+// Starting the launch script: where DOSBox is looked for, and what the started program inherits
+// (DOSBox's command line: the real runs of tests/launch/run_test.cpp).
 #include "platform/starter.h"
 
 #include <fcntl.h>
@@ -21,8 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A "dosbox" in the current folder and in a folder below it: only a full path finds one, and a
-// search that finds none names the package to install.
+// A "dosbox" in the current folder and below it: only a full path finds one, and a search that
+// finds none names the package to install.
 TEST(DosBoxStarter, OnlyFullPathsOfTheSearchPathAreSearched) {
   test::TempFolder folder;
   fs::create_directory(folder.path() / "bin");
