@@ -11,6 +11,7 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "support/tempfolder.h"
@@ -149,10 +150,9 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
       });
       const auto plant = [&] {
         std::string failed;
-        for (std::size_t at = 0, end; (end = names.find('\n', at)) != std::string::npos;
-             at = end + 1) {
-          if (::mkfifo(names.substr(at, end - at).c_str(), 0666) != 0) failed += names;
-        }
+        std::istringstream lines(names);
+        for (std::string name; std::getline(lines, name);)
+          if (::mkfifo(name.c_str(), 0666) != 0) failed += name;
         return failed;
       };
       ASSERT_EQ(test::inChild(plant, test::kBoundUser), "");

@@ -25,11 +25,10 @@ namespace fs = std::filesystem;
 // finds none names the package to install.
 TEST(DosBoxStarter, OnlyFullPathsOfTheSearchPathAreSearched) {
   test::TempFolder folder;
-  fs::create_directory(folder.path() / "bin");
-  for (const fs::path& planted : {folder.path() / "dosbox", folder.path() / "bin" / "dosbox"}) {
-    test::writeFile(planted, "#!/bin/sh\n");
-    fs::permissions(planted, fs::perms::owner_all);
-  }
+  const std::string script = "#!/bin/sh\n";
+  test::make(folder.path() / "bin", 0755);
+  for (const char* planted : {"dosbox", "bin/dosbox"})
+    test::make(folder.path() / planted, 0700, 0, &script);
   const fs::path before = fs::current_path();
   fs::current_path(folder.path());
   for (const char* relative : {"", ".", ":", "bin", "./bin", "/nonexistent::/also-not"}) {
