@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <array>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "support/tempfolder.h"
@@ -20,11 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-constexpr uid_t kNobody = 65534;
-const bool kRoot = ::geteuid() == 0;
-
-// What a login gives a start, below the test's folder ("long" stands for a 200-character name):
-// TMPDIR, XDG_RUNTIME_DIR (unset when empty), HOME, and the settings file it starts on.
+// A login's TMPDIR, XDG_RUNTIME_DIR (unset when empty), HOME and settings file, below the test's
+// folder ("long" stands for a 200-character name).
 struct Start {
   const char* tmp;
   const char* runtime;
@@ -53,22 +52,17 @@ std::unique_ptr<QCoreApplication> application() {
   return std::make_unique<QCoreApplication>(argc, argv);
 }
 
-std::string claimed(const fs::path& base, const Start& start, std::chrono::milliseconds patience) {
-  SingleInstance instance(below(base, start.settings), openInstanceFolder());
-  constexpr const char* kClaims[] = {"first", "forwarded", "no answer"};
-  return kClaims[static_cast<int>(instance.claim(patience))];
+const char* said(SingleInstance::Claim claim) {
+  return std::array{"first", "forwarded", "no answer"}[static_cast<int>(claim)];
 }
 
-// A first start in a child: it says how its claim went, stops itself where asked, and says
-// "forward" when a later start asks it to come forward, then ends. A stopped one is killed with
-// the object; another is waited for, so that it ends as a start ends.
-class FirstStart {
- public:
-  FirstStart(const fs::path& base, const Start& start, bool stop) : stopped_(stop) {
+// A first start in a child: says how its claim went, stops itself where asked, and says
+// "forward" and ends when a later start asks it to come forward. A stopped one is killed.
+struct FirstStart {
+  FirstStart(const fs::path& base, const Start& start, bool stop) : stopped(stop) {
     int channel[2];
     if (::pipe(channel) != 0) throw std::runtime_error("pipe failed");
-    child_ = ::fork();
-    if (child_ == 0) {
+    if ((child = ::fork()) == 0) {
       ::alarm(30);
       enter(base, start);
       const auto say = [&](const std::string& line) {
@@ -77,7 +71,7 @@ class FirstStart {
       {
         const auto loop = application();
         SingleInstance instance(below(base, start.settings), openInstanceFolder());
-        say(std::string(instance.claim() == SingleInstance::Claim::First ? "first" : "not first"));
+        say(said(instance.claim()));
         if (stop) ::raise(SIGSTOP);
         QObject::connect(&instance, &SingleInstance::comeForward, [&] {
           say("forward");
@@ -88,41 +82,31 @@ class FirstStart {
       ::_exit(0);
     }
     ::close(channel[1]);
-    reports_ = channel[0];
+    reports = channel[0];
   }
   ~FirstStart() {
-    if (stopped_) ::kill(child_, SIGKILL);
-    ::waitpid(child_, nullptr, 0);
-    ::close(reports_);
+    if (stopped) ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(reports);
   }
   // The child's next line; empty when it ended without one.
-  std::string line() {
-    std::string said;
-    for (char c; ::read(reports_, &c, 1) == 1 && c != '\n';) said += c;
-    return said;
+  std::string line() const {
+    std::string text;
+    for (char c; ::read(reports, &c, 1) == 1 && c != '\n';) text += c;
+    return text;
   }
-
- private:
-  bool stopped_;
-  pid_t child_;
-  int reports_;
+  bool stopped;
+  pid_t child;
+  int reports;
 };
-
-void own(const fs::path& folder, fs::perms mode, uid_t user = ::geteuid()) {
-  fs::create_directories(folder);
-  const gid_t group = user == ::geteuid() ? ::getegid() : user;
-  if (::chown(folder.c_str(), user, group) != 0) throw std::runtime_error("chown failed");
-  fs::permissions(folder, mode);
-}
 
 TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMade) {
   test::TempFolder folder;
   const fs::path base = folder.path();
   fs::permissions(base, fs::perms(0755));
-  for (const char* tmp : {"tmp", "tmp2", "tmp3", "long/tmp"})
-    own(below(base, tmp), fs::perms(01777));
-  for (const char* runtime : {"run", "long/run"}) own(below(base, runtime), fs::perms(0700));
-  own(base / "home", fs::perms(0755));
+  for (const char* tmp : {"tmp", "tmp2", "tmp3", "long/tmp"}) test::make(below(base, tmp), 01777);
+  for (const char* runtime : {"run", "long/run"}) test::make(below(base, runtime), 0700);
+  test::make(base / "home", 0755);
   fs::create_directory_symlink(base / "home", base / "link");
   const char* settings = "home/.config/kestro/kestro.ini";
   const Start usual{"tmp", "run", "home", settings};
@@ -166,21 +150,22 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
       });
       const auto plant = [&] {
         std::string failed;
-        for (std::size_t at = 0, end; (end = names.find('\n', at)) != std::string::npos;
-             at = end + 1) {
-          if (::mkfifo(names.substr(at, end - at).c_str(), 0666) != 0) failed += names;
-        }
+        std::istringstream lines(names);
+        for (std::string name; std::getline(lines, name);)
+          if (::mkfifo(name.c_str(), 0666) != 0) failed += name;
         return failed;
       };
-      ASSERT_EQ(test::inChild(plant, kRoot ? kNobody : 0), "");
+      ASSERT_EQ(test::inChild(plant, test::kBoundUser), "");
     }
     const auto later = [&](int starts) {
       return test::inChild([&] {
         enter(base, c.later);
         const auto loop = application();
         std::string claims;
-        for (int start = 0; start < starts; ++start)
-          claims += " " + claimed(base, c.later, c.event == Stopped ? 300ms : 5s);
+        for (int start = 0; start < starts; ++start) {
+          SingleInstance instance(below(base, c.later.settings), openInstanceFolder());
+          claims += std::string(" ") + said(instance.claim(c.event == Stopped ? 300ms : 5s));
+        }
         return claims;
       });
     };
@@ -202,14 +187,14 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverElseItsLoginOrAnotherUserMa
 TEST(SingleInstance, TakesOnlyAFolderOfTheUsersOwnThatNoOneElseCanReach) {
   test::TempFolder folder;
   const fs::path base = folder.path();
-  own(base / "private", fs::perms(0700));
-  own(base / "open", fs::perms(0755));
-  own(base / "shared", fs::perms(0770));
-  own(base / "others", fs::perms(0700), kRoot ? kNobody : ::geteuid());
+  test::make(base / "private", 0700);
+  test::make(base / "open", 0755);
+  test::make(base / "shared", 0770);
+  test::make(base / "others", 0700, test::kBoundUser);
   fs::create_directory_symlink(base / "private", base / "link");
   test::writeFile(base / "file", "");
-  own(base / "opencache/kestro", fs::perms(0755));
-  own(base / "linkcache", fs::perms(0700));
+  test::make(base / "opencache/kestro", 0755);
+  test::make(base / "linkcache", 0700);
   fs::create_directory_symlink(base / "private", base / "linkcache/kestro");
   // clang-format off
   const struct {
@@ -220,7 +205,7 @@ TEST(SingleInstance, TakesOnlyAFolderOfTheUsersOwnThatNoOneElseCanReach) {
       {base / "private", base / "cache",     "private"},
       {base / "open",    base / "cache",     "cache/kestro"},
       {base / "shared",  base / "cache",     "cache/kestro"},
-      {base / "others",  base / "cache",     kRoot ? "cache/kestro" : "others"},
+      {base / "others",  base / "cache",     test::kBoundUser ? "cache/kestro" : "others"},
       {base / "link",    base / "cache",     "cache/kestro"},
       {base / "file",    base / "cache",     "cache/kestro"},
       {"private",        base / "cache",     "cache/kestro"},

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -63,13 +62,6 @@ TEST(OptionGroups, OneOnTurnsTheRestOfItsGroupOffAndLeavesOtherGroups) {
 }
 
 using Texts = std::vector<std::string>;
-const SteppedValue& steppedNamed(std::string_view name) {
-  for (const Option& row : kOptions) {
-    const auto* stepped = std::get_if<SteppedValue>(&row);
-    if (stepped != nullptr && stepped->key.name == name) return *stepped;
-  }
-  throw std::logic_error("no stepped value " + std::string(name));
-}
 using enum StepDirection;
 
 // Each row clicks one value's arrow from its start (loaded from the settings file, with a
@@ -77,24 +69,26 @@ using enum StepDirection;
 TEST(SteppedValues, ClicksWalkTheGridAndStopAtTheLimits) {
   const Texts walk = {"0.5", "0.5", "0.6", "0.7", "0.8", "0.9", "1",   "1.1", "1.2",
                       "1.3", "1.4", "1.5", "1.6", "1.7", "1.8", "1.9", "2",   "2"};
-  const std::tuple<const char*, const char*, StepDirection, int, Texts, const char*> rows[] = {
-      {"gamma", "2", Down, 16, Texts(walk.rbegin() + 2, walk.rend()), " .5"},
-      {"gamma", "0.5", Up, 16, Texts(walk.begin() + 2, walk.end()), " 2"},
-      {"gamma", "0.3", Up, 1, {"0.4"}, " .4"},  // pulled back only towards its side
-      {"volume", "", Up, 1, {"0"}, " 0"},
-      {"volume", "", Down, 13, {"-11", "-12", "-12"}, "-12"},
-      {"beam", "", Down, 1, {"1"}, " 1"},
-      {"beam", "", Up, 16, {"16", "16"}, " 16"},
-      {"beam", "20", Down, 1, {"19"}, " 19"},
-      {"beam", "20", Up, 1, {"16"}, " 16"},
-      {"flicker", "", Down, 1, {"0"}, " 0"},
-      {"flicker", "", Up, 101, {"100", "100"}, " 100"},
-      {"volume", "loud", Down, 1, {"loud"}, "old"},  // no number: nothing changes
-  };
+  using rows::kGammaSteps, rows::kVolumeSteps, rows::kBeamSteps, rows::kFlickerSteps;
+  const std::tuple<const SteppedValue*, const char*, StepDirection, int, Texts, const char*>
+      clicks[] = {
+          {&kGammaSteps, "2", Down, 16, Texts(walk.rbegin() + 2, walk.rend()), " .5"},
+          {&kGammaSteps, "0.5", Up, 16, Texts(walk.begin() + 2, walk.end()), " 2"},
+          {&kGammaSteps, "0.3", Up, 1, {"0.4"}, " .4"},  // pulled back only towards its side
+          {&kVolumeSteps, "", Up, 1, {"0"}, " 0"},
+          {&kVolumeSteps, "", Down, 13, {"-11", "-12", "-12"}, "-12"},
+          {&kBeamSteps, "", Down, 1, {"1"}, " 1"},
+          {&kBeamSteps, "", Up, 16, {"16", "16"}, " 16"},
+          {&kBeamSteps, "20", Down, 1, {"19"}, " 19"},
+          {&kBeamSteps, "20", Up, 1, {"16"}, " 16"},
+          {&kFlickerSteps, "", Down, 1, {"0"}, " 0"},
+          {&kFlickerSteps, "", Up, 101, {"100", "100"}, " 100"},
+          {&kVolumeSteps, "loud", Down, 1, {"loud"}, "old"},  // no number: nothing changes
+      };
   for (const char separator : {'.', ','}) {
-    for (const auto& [name, start, direction, times, lastValues, label] : rows) {
-      SCOPED_TRACE(std::string(name) + " from '" + start + "' " + separator);
-      const SteppedValue& stepped = steppedNamed(name);
+    for (const auto& [steps, start, direction, times, lastValues, label] : clicks) {
+      const SteppedValue& stepped = *steps;
+      SCOPED_TRACE(std::string(stepped.key.name) + " from '" + start + "' " + separator);
       OptionSet options;
       resetSteppedValues(options, separator);
       if (*start) {

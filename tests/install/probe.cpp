@@ -1,12 +1,9 @@
-// Loaded into a real Kestro (LD_PRELOAD) by the install tests to drive the installed program's
-// own window. It writes lines to the file KESTRO_PROBE_REPORT names and clicks as
-// KESTRO_PROBE_MODE says:
+// Loaded into a real Kestro (LD_PRELOAD) by the install tests to drive its window. It reports
+// lines to the file KESTRO_PROBE_REPORT and clicks as KESTRO_PROBE_MODE says:
 //   save     "shown", "state <name> <0|1>" for every check box and option button, ticks
 //            "vidscanlines", presses "Save Settings", "saved", then "Exit";
-//   forward  presses "Minimize", "hidden", waits for a second start to bring the window
-//            back, "forward", then "Exit";
-//   message  nothing but what every mode does:
-// Every message box is reported as "message: <text>" and answered with OK.
+//   forward  "Minimize", "hidden", once a second start brings the window back "forward", "Exit".
+// Every mode reports each message box as "message: <text>" and answers it with OK.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
@@ -29,8 +26,7 @@ struct Probe {
   void tick() {
     QWidget* main = nullptr;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* box = qobject_cast<QMessageBox*>(widget);
-      if (box && box->isVisible()) {
+      if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) {
         say("message: " + box->text().replace('\n', ' '));
         return box->button(QMessageBox::Ok)->click();
       }
@@ -38,9 +34,8 @@ struct Probe {
     }
     if (!main) return;
     const auto click = [main](const char* name) {
-      if (auto* button = main->findChild<QAbstractButton*>(name)) {
+      if (auto* button = main->findChild<QAbstractButton*>(name))
         QTest::mouseClick(button, Qt::LeftButton);
-      }
     };
     const bool showing = main->isVisible() && !main->isMinimized();
     if (mode == "save" && step == 0 && showing) {

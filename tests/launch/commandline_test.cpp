@@ -1,5 +1,5 @@
 // MAME's command line: each control's piece once, as literal text written from MAME's option
-// names, and worked examples of the order of the pieces and of numbers as the line writes them.
+// names, numbers as the line writes them, and the order of the pieces.
 #include "launch/commandline.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +32,7 @@ struct Set {
   std::variant<int O::*, bool O::*, std::string O::*> field;
   int number = 1;
   std::string text = {};
+  char separator = '.';
   void operator()(OptionSet& options) const {
     if (const auto* box = std::get_if<int O::*>(&field)) options.** box = number;
     if (const auto* button = std::get_if<bool O::*>(&field)) options.** button = true;
@@ -50,13 +51,15 @@ TEST(CommandLine, EachControlGivesItsPiece) {
       {{&O::viddep2}, "-depth 16 "}, {{&O::vidntsc}, "-ntsc "}, {{&O::vidmon1}, ""},
       {{&O::vidmon2}, "-monitor ntsc "}, {{&O::vidmon3}, "-monitor pal "},
       {{&O::vidmon4}, "-monitor arcade "}, {{&O::vidreson}, "-resolution x "},
-      {{&O::gamma, 0, "1.4"}, "-gamma 1.4 "}, {{&O::vgafreqe}, ""},
-      {{&O::vgafreq0}, "-vgafreq 0 "}, {{&O::vgafreq1}, "-vgafreq 1 "},
+      // Numbers with a period and no leading or trailing zero; a comma read.
+      {{&O::gamma, 0, "1.4"}, "-gamma 1.4 "}, {{&O::gamma, 0, "2"}, "-gamma 2 "},
+      {{&O::gamma, 0, "0.8"}, "-gamma .8 "}, {{&O::gamma, 0, "1,1", ','}, "-gamma 1.1 "},
+      {{&O::vgafreqe}, ""}, {{&O::vgafreq0}, "-vgafreq 0 "}, {{&O::vgafreq1}, "-vgafreq 1 "},
       {{&O::vgafreq2}, "-vgafreq 2 "}, {{&O::vgafreq3}, "-vgafreq 3 "},
-      {{&O::stretche}, "-nostretch "}, {{&O::tripbufe}, "-triplebuffer "},
-      {{&O::orfx}, "-flipx "}, {{&O::orfy}, "-flipy "}, {{&O::orrof}, "-norotate "},
-      {{&O::antid}, "-noantialias "}, {{&O::transd}, "-notranslucency "}, {{&O::fsslid, 0}, ""},
-      {{&O::fsslid, 2}, "-frameskip 2 "}, {{&O::ase}, "-alwayssynced "},
+      {{&O::stretche}, "-nostretch "}, {{&O::tripbufe}, "-triplebuffer "}, {{&O::orfx}, "-flipx "},
+      {{&O::orfy}, "-flipy "}, {{&O::orrof}, "-norotate "}, {{&O::antid}, "-noantialias "},
+      {{&O::transd}, "-notranslucency "}, {{&O::fsslid, 0}, ""}, {{&O::fsslid, 2}, "-frameskip 2 "},
+      {{&O::fsslid, 11}, "-frameskip 11 "}, {{&O::ase}, "-alwayssynced "},
       {{&O::wie}, "-waitinterlace "}, {{&O::beam, 0, "2"}, "-beam 2 "},
       {{&O::flicker, 0, "5"}, "-flicker 5 "}, {{&O::snd1}, ""}, {{&O::snd2}, "-soundcard 1 "},
       {{&O::snd3}, "-soundcard 3 "}, {{&O::snd4}, "-soundcard 4 "}, {{&O::snd5}, "-soundcard 5 "},
@@ -87,7 +90,7 @@ TEST(CommandLine, EachControlGivesItsPiece) {
   for (const auto& [set, piece] : pieces) {
     OptionSet options = quiet();
     set(options);
-    const Build build = buildCommandLine(options, '.');
+    const Build build = buildCommandLine(options, set.separator);
     EXPECT_EQ(build.line, std::string("mame.exe mygame ") + piece);
     EXPECT_EQ(build.pieces.size(), *piece ? 1u : 0u) << piece;
     // Only the listing, checking and help options ask MAME for output the user must read.
@@ -98,50 +101,27 @@ TEST(CommandLine, EachControlGivesItsPiece) {
   }
 }
 
-TEST(CommandLine, PiecesInTableOrderAndNumbersAsTheLineWritesThem) {
-  const struct {
-    void (*set)(OptionSet&);
-    const char* pieces;  // what follows "mame.exe mygame "
-    char separator = '.';
-  } cases[] = {
-      {[](OptionSet& o) {
-         o.vidscanlines = 0;
-         o.vidvesa3 = o.viddep2 = o.snd2 = o.sndr3 = o.sndb2 = o.sndstereo1 = true;
-         o.gamma = "1.4";
-         o.fsslid = o.JoyList = 2;
-         o.flicker = "5";
-         o.volume = "-3";
-         o.logc = 1;
-       },
-       "-vesamode vesa2l -noscanlines -depth 16 -gamma 1.4 -frameskip 2 -flicker 5 -soundcard 1 "
-       "-sr 44100 -sb 16 -stereo -volume -3 -joy standard -log "},
-      // Numbers with a period and no leading zero, and a comma read.
-      {[](OptionSet& o) {
-         o.gamma = "0.8";
-         o.fsslid = 11;
-       },
-       "-gamma .8 -frameskip 11 "},
-      {[](OptionSet& o) { o.gamma = "1,1"; }, "-gamma 1.1 ", ','},
-      // NTSC and the NTSC monitor both; the resolution's texts as they stand, after the
-      // monitor, before gamma; no trailing zero.
-      {[](OptionSet& o) {
-         o.vidntsc = o.vidreson = 1;
-         o.vidmon2 = true;
-         o.vidresx = "320";
-         o.vidresy = "240";
-         o.gamma = "2";
-       },
-       "-ntsc -monitor ntsc -resolution 320x240 -gamma 2 "},
-  };
-  for (const auto& c : cases) {
-    OptionSet options = quiet();
-    c.set(options);
-    const Build build = buildCommandLine(options, c.separator);
-    EXPECT_EQ(build.line, std::string("mame.exe mygame ") + c.pieces);
-    std::string pieces;
-    for (const std::string& piece : build.pieces) pieces += piece;
-    EXPECT_EQ(pieces, c.pieces);
-  }
+// NTSC and the NTSC monitor both; the resolution's texts as they stand, after the monitor.
+TEST(CommandLine, PiecesInTableOrder) {
+  OptionSet o = quiet();
+  o.vidscanlines = 0;
+  o.vidvesa3 = o.viddep2 = o.vidmon2 = o.snd2 = o.sndr3 = o.sndb2 = o.sndstereo1 = true;
+  o.vidntsc = o.vidreson = o.logc = 1;
+  o.vidresx = "320";
+  o.vidresy = "240";
+  o.gamma = "1.4";
+  o.fsslid = o.JoyList = 2;
+  o.flicker = "5";
+  o.volume = "-3";
+  const std::string pieces =
+      "-vesamode vesa2l -noscanlines -depth 16 -ntsc -monitor ntsc -resolution 320x240 -gamma 1.4 "
+      "-frameskip 2 -flicker 5 -soundcard 1 -sr 44100 -sb 16 -stereo -volume -3 -joy standard "
+      "-log ";
+  const Build build = buildCommandLine(o, '.');
+  EXPECT_EQ(build.line, "mame.exe mygame " + pieces);
+  std::string joined;
+  for (const std::string& piece : build.pieces) joined += piece;
+  EXPECT_EQ(joined, pieces);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The run on real folders and real DOSBox: the script, what DOS and DOSBox carry, the
-// refusals, the warning about a line DOS cuts, and DOSBox closing or waiting after MAME.
+// The run on real folders and real DOSBox: the script, what DOS and DOSBox take, the refusals,
+// the warning about a line DOS cuts, and DOSBox closing or waiting after MAME.
 #include "launch/run.h"
 
 #include <fcntl.h>
@@ -8,10 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "core/stepped.h"
 #include "launch/dosrules.h"
@@ -22,10 +19,10 @@ namespace kestro::launch {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::MessageAnswer;
 using ::testing::ElementsAre;
 using ::testing::Field;
 using ::testing::HasSubstr;
+using Check = std::optional<std::string> (*)(std::string_view);
 
 TEST(GameNameAndScript, TheNameAfterTheLastRomsFolderAndTheLineOverTheBlankRecord) {
   EXPECT_EQ(gameNameOf("/d/roms/a/Roms/mygame"), "mygame");  // the last, in any case
@@ -35,16 +32,14 @@ TEST(GameNameAndScript, TheNameAfterTheLastRomsFolderAndTheLineOverTheBlankRecor
   test::TempFolder folder;
   const std::string path = launchScriptPath(folder.str());
   test::writeFile(path, std::string(300, 'x'));  // an older, longer script leaves nothing
-  const std::pair<const char*, const char*> scripts[] = {
-      {"mame.exe a -b ", "mame.exe a -b "}, {"abcd", "abcd\n"}, {"", "\" \"\r\n"}};
-  for (const auto& [line, bytes] : scripts) {
+  for (const auto& [line, bytes] :
+       {std::pair{"mame.exe a -b ", "mame.exe a -b "}, {"abcd", "abcd\n"}, {"", "\" \"\r\n"}}) {
     EXPECT_EQ(writeLaunchScript(path, line), std::nullopt);
     EXPECT_EQ(test::readFile(path), bytes);
   }
 }
 
 TEST(DosRules, WhatTheScriptDosAndDosBoxTake) {
-  using Check = std::optional<std::string> (*)(std::string_view);
   const std::string longest = "/" + std::string(kLongestMountedFolder - 1, 'f');
   const std::tuple<Check, std::vector<std::string>> fine[] = {
       {textProblem, {"mygame/set2", "a-b_c!{}~'"}},
@@ -108,18 +103,15 @@ TEST(DosRules, WhereDosCutsTheTail) {
 // A MAME folder holding the DOS test program as MAME.EXE, and the run of a game below it. The
 // user's DOSBox configuration has start-up lines that would end DOSBox before MAME runs.
 struct MameFolder {
-  MameFolder() {
+  explicit MameFolder(const std::string& display = {}) : dosbox(root.path(), display) {
+    fs::create_directories(root.path() / ".dosbox");
     fs::create_directory(mame);
     fs::copy_file(test::tailProgram(), mame / "MAME.EXE");
-    fs::create_directory(root.path() / ".dosbox");
     test::writeFile(root.path() / ".dosbox" / "dosbox-0.74-3.conf", "[autoexec]\nEXIT\n");
     core::resetSteppedValues(options, '.');
     options.vidscanlines = 1;
     options.mame = "MAME.EXE";
     options.DirMame = mame.string();
-  }
-  ~MameFolder() {
-    if (fifoReader >= 0) ::close(fifoReader);
   }
   RunOutcome run() {
     return runMame({.options = options,
@@ -136,15 +128,16 @@ struct MameFolder {
   fs::path mame = root.path() / "MAME";
   std::string game = "pacman";
   core::OptionSet options;
-  test::ChildDosBox dosbox{root.path()};
+  test::ChildDosBox dosbox;
   platform::ScriptStarter* starter = &dosbox;
   std::vector<platform::Message> messages;
-  MessageAnswer answer = MessageAnswer::Ok;
-  int fifoReader = -1;
+  platform::MessageAnswer answer = platform::MessageAnswer::Ok;
 };
 
+// Each refusal writes and starts nothing, and names its reason in the one message.
 TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
   platform::DosBoxStarter noDosBox{"/nowhere"};
+  int fifoReader = -1;
   const std::pair<std::function<void(MameFolder&)>, const char*> cases[] = {
       {[](MameFolder& m) { m.options.DirMame.clear(); }, "No MAME folder is chosen"},
       {[](MameFolder& m) { m.options.mame.clear(); }, "No MAME executable is set"},
@@ -153,18 +146,12 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
       // Outside ROMS the whole path would become the game's name on MAME's line.
       {[](MameFolder& m) { m.game = "../../etc"; }, "ROMS/../../etc\" is no game's folder"},
       {[](MameFolder& m) { m.game = ""; }, "ROMS/\" is no game's folder"},
-      {[](MameFolder& m) {
-         m.options.vidreson = 1;
-         m.options.vidresy = "24>0";
-       },
+      {[](MameFolder& m) { m.options.vidreson = 1, m.options.vidresy = "24>0"; },
        "custom resolution height \"24>0\""},
       {[](MameFolder& m) { m.options.mame = "mame0106b.exe"; }, "has no DOS file name"},
       {[](MameFolder& m) { m.options.mame = "MAME2.EXE"; }, "is not in the MAME folder"},
       // DOS would find KESTRO.BAT and start it over and over.
-      {[](MameFolder& m) {
-         m.options.mame = "kestro";
-         test::writeFile(m.script(), "old");
-       },
+      {[](MameFolder& m) { m.options.mame = "kestro", test::writeFile(m.script(), "old"); },
        "would start the launch script itself"},
       {[](MameFolder& m) { m.options.beam = "wide"; }, "The beam value is not a number"},
       {[&](MameFolder& m) { m.starter = &noDosBox; }, "Install the Debian package \"dosbox\""},
@@ -176,17 +163,14 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
       // A launch script that is not a file of its own is left as it is.
       {[](MameFolder& m) { fs::create_directory(m.script()); },
        "cannot be written: Is a directory."},
-      {[](MameFolder& m) {
-         test::writeFile(m.root.path() / "victim", "keep");
-         fs::create_symlink("../victim", m.script());
-       },
+      {[](MameFolder& m) { fs::create_symlink("../victim", m.script()); },
        "cannot be written: it is a symbolic link"},
       {[](MameFolder& m) { fs::create_hard_link(m.mame / "MAME.EXE", m.script()); },
        "cannot be written: it has other names (hard links)"},
-      {[](MameFolder& m) {
+      // With a reader the FIFO would take the line; without one, block the window.
+      {[&](MameFolder& m) {
          ASSERT_EQ(::mkfifo(m.script().c_str(), 0644), 0);
-         // With a reader the FIFO would take the line; without one, block the window.
-         m.fifoReader = ::open(m.script().c_str(), O_RDONLY | O_NONBLOCK);
+         fifoReader = ::open(m.script().c_str(), O_RDONLY | O_NONBLOCK);
        },
        "cannot be written: it is not a plain file"},
   };
@@ -201,6 +185,7 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
     EXPECT_THAT(m.messages, ElementsAre(Field(&platform::Message::prompt, HasSubstr(reason))));
     EXPECT_EQ(content(), script) << reason;
     EXPECT_EQ(m.dosbox.starts(), 0) << reason;
+    if (fifoReader >= 0) ::close(std::exchange(fifoReader, -1));
   }
 }
 
@@ -210,9 +195,7 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
 TEST(RunMame, DosBoxWaitsForAKeyAfterMameFails) {
   const test::VirtualDisplay display;
   ASSERT_FALSE(display.name().empty()) << "Xvfb did not start";
-  MameFolder m;
-  test::ChildDosBox dosbox(m.root.path(), display.name());
-  m.starter = &dosbox;
+  MameFolder m(display.name());
   m.options.DirMame.resize(kLongestMountedFolder - 12, 'd');
   m.options.DirMame += "a b<c>d|&e^'";
   fs::rename(m.mame, m.options.DirMame);
@@ -220,13 +203,12 @@ TEST(RunMame, DosBoxWaitsForAKeyAfterMameFails) {
   fs::copy_file(test::failingProgram(), m.mame / "MAME.EXE", fs::copy_options::overwrite_existing);
   ASSERT_EQ(m.run(), RunOutcome::Started);
   // DOSBox names the redirection as it reaches the line "IF ERRORLEVEL 1 PAUSE > NUL".
-  ASSERT_TRUE(dosbox.waitForOutput("SHELL:Redirect output to NUL"))
+  ASSERT_TRUE(m.dosbox.waitForOutput("SHELL:Redirect output to NUL"))
       << "MAME failed, DOSBox closed\n"
-      << dosbox.log();
+      << m.dosbox.log();
   EXPECT_EQ(test::readFile(m.mame / test::kTailFile), " pacman");
-  EXPECT_FALSE(dosbox.waitForExit(std::chrono::seconds(1))) << "DOSBox did not wait for a key";
-  EXPECT_TRUE(dosbox.pressKeyUntilExit()) << "a key on " << display.name() << " left DOSBox open\n"
-                                          << dosbox.log();
+  EXPECT_FALSE(m.dosbox.waitForExit(std::chrono::seconds(1))) << "DOSBox did not wait for a key";
+  EXPECT_TRUE(m.dosbox.pressKeyUntilExit()) << "a key left DOSBox open\n" << m.dosbox.log();
 }
 
 // A DOSBox that records its command and cannot start: one kept open would wait for a user.
@@ -258,28 +240,24 @@ TEST(RunMame, ALineDosWouldCutRunsOnlyWhenTheUserSaysOk) {
   o.fsslid = 11;
   o.JoyList = 9;
   o.mame = "mame.exe";
-  const std::string line =
-      "mame.exe pacman -vesamode vesa2b -depth 16 -monitor arcade -gamma 1.4 -triplebuffer "
+  const std::string tail =
+      " pacman -vesamode vesa2b -depth 16 -monitor arcade -gamma 1.4 -triplebuffer "
       "-noantialias -notranslucency -frameskip 11 -soundcard 7 -sr 22050 -joy wingwarrior "
       "-nomouse ";
-  for (const MessageAnswer answer : {MessageAnswer::Cancel, MessageAnswer::Ok}) {
-    m.answer = answer;
+  for (const bool ok : {false, true}) {
+    m.answer = ok ? platform::MessageAnswer::Ok : platform::MessageAnswer::Cancel;
     m.messages.clear();
-    const bool ok = answer == MessageAnswer::Ok;
     EXPECT_EQ(m.run(), ok ? RunOutcome::Started : RunOutcome::Cancelled);
     ASSERT_EQ(m.messages.size(), 1u);
     EXPECT_EQ(m.messages[0].buttons, platform::MessageButtons::OkCancel);
     EXPECT_THAT(m.messages[0].prompt,
                 AllOf(HasSubstr("at most 126 characters"), HasSubstr("has 167."),
                       HasSubstr("from the option \"-soundcard\" on")));
-    EXPECT_EQ(test::readFile(m.script()), ok ? line : "");
+    EXPECT_EQ(test::readFile(m.script()), ok ? "mame.exe" + tail : "");
     EXPECT_EQ(m.dosbox.starts(), ok ? 1 : 0);
   }
   ASSERT_TRUE(m.dosbox.waitForExit()) << m.dosbox.log();
-  EXPECT_EQ(test::readFile(m.mame / test::kTailFile),
-            " pacman -vesamode vesa2b -depth 16 -monitor arcade -gamma 1.4 -triplebuffer "
-            "-noantialias -notranslucency -frameskip 11 -soundc")
-      << m.dosbox.log();
+  EXPECT_EQ(test::readFile(m.mame / test::kTailFile), tail.substr(0, 126)) << m.dosbox.log();
 }
 
 }  // namespace

@@ -1,9 +1,7 @@
-// Where the settings file lives, on real folders. Each case runs in a child that is nobody when
-// the tests run as root, whom no read-only folder stops.
+// Where the settings file lives, on real folders, found by a child that read-only bits stop.
 #include "platform/settingslocation.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <map>
@@ -55,7 +53,6 @@ const Case kCases[] = {
 };
 // clang-format on
 
-constexpr uid_t kNobody = 65534;
 const std::map<std::string_view, std::string> kContents = {{"shipped", "[DefaultVid]\nshipped\n"},
                                                            {"portable", "[EXE]\nportable\n"},
                                                            {"mine", "[UserSettingsVid]\nmine\n"},
@@ -63,15 +60,8 @@ const std::map<std::string_view, std::string> kContents = {{"shipped", "[Default
 
 // Made by the test, then given to the user that runs the case.
 void make(const fs::path& path, bool writable, const std::string* bytes = nullptr) {
-  if (bytes) {
-    test::writeFile(path, *bytes);
-  } else {
-    fs::create_directories(path);
-  }
-  if (::geteuid() == 0 && ::chown(path.c_str(), kNobody, kNobody) != 0) {
-    throw std::runtime_error("chown " + path.string());
-  }
-  fs::permissions(path, fs::perms(bytes ? (writable ? 0644 : 0444) : (writable ? 0755 : 0555)));
+  test::make(path, bytes ? (writable ? 0644 : 0444) : (writable ? 0755 : 0555), test::kBoundUser,
+             bytes);
 }
 
 TEST(SettingsLocation, FollowsTheTableOfPlaces) {
@@ -106,9 +96,8 @@ TEST(SettingsLocation, FollowsTheTableOfPlaces) {
         .home = home == "home" || home == "ro" ? (base / "home").string() : home,
         .shippedDefaults = (base / "share/kestro/kestro.ini").string()};
     const std::string expected = base.string() + "/" + example.file;
-    // What the user finds, as one line: the file, whether it may be written and whether the
-    // problem says so, anything in which "--help" (finding without making) differs, and
-    // anything made outside the case's folder.
+    // As one line: the file, whether it is writable and a problem says so, where "--help"
+    // (finding without making) differs, and anything made outside the case's folder.
     const std::string found = test::inChild(
         [&] {
           fs::current_path(base);
@@ -125,13 +114,9 @@ TEST(SettingsLocation, FollowsTheTableOfPlaces) {
                  (fs::exists(base / "elsewhere") ? " followed the link" : "") +
                  (fs::exists(base / "relhome") ? " made in the current folder" : "");
         },
-        ::geteuid() == 0 ? kNobody : 0);
+        test::kBoundUser);
     EXPECT_EQ(found, expected + (example.writable ? " writable" : " read-only"));
     EXPECT_EQ(test::readFile(expected), kContents.at(example.content));
-    for (const auto& entry : fs::recursive_directory_iterator(base)) {
-      std::error_code ignored;
-      if (entry.is_directory()) fs::permissions(entry.path(), fs::perms(0755), ignored);
-    }
   }
 }
 

@@ -1,5 +1,5 @@
-// Starting the launch script: where DOSBox is looked for, and what the started program
-// inherits. DOSBox's command line is shown by the real DOSBox runs (tests/launch/run_test.cpp).
+// Starting the launch script: where DOSBox is looked for, and what the started program inherits
+// (DOSBox's command line: the real runs of tests/launch/run_test.cpp).
 #include "platform/starter.h"
 
 #include <fcntl.h>
@@ -21,15 +21,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A "dosbox" in the current folder and in a folder below it: only a full path finds one, and a
-// search that finds none names the package to install.
+// A "dosbox" in the current folder and below it: only a full path finds one, and a search that
+// finds none names the package to install.
 TEST(DosBoxStarter, OnlyFullPathsOfTheSearchPathAreSearched) {
   test::TempFolder folder;
-  fs::create_directory(folder.path() / "bin");
-  for (const fs::path& planted : {folder.path() / "dosbox", folder.path() / "bin" / "dosbox"}) {
-    test::writeFile(planted, "#!/bin/sh\n");
-    fs::permissions(planted, fs::perms::owner_all);
-  }
+  const std::string script = "#!/bin/sh\n";
+  test::make(folder.path() / "bin", 0755);
+  for (const char* planted : {"dosbox", "bin/dosbox"})
+    test::make(folder.path() / planted, 0700, 0, &script);
   const fs::path before = fs::current_path();
   fs::current_path(folder.path());
   for (const char* relative : {"", ".", ":", "bin", "./bin", "/nonexistent::/also-not"}) {

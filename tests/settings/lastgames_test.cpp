@@ -36,17 +36,13 @@ std::string listed(const std::vector<LastGame>& games) {
 
 TEST_F(LastGames, AHandEditedSectionLoadsInNormalFormWithoutBrokenOrRepeatedEntries) {
   const std::string longPath = "/" + std::string(300, 'l') + "/" + std::string(300, 'm');
-  const struct {
-    std::string section;
-    std::string loaded;
-  } cases[] = {
-      {entry("/r/ROMS/pacman/", "/m/", 1) + entry("/r/ROMS//x/../pacman", "/m/.", 2) +
-           entry("/r/./ROMS/pacman", "/m", 3),
-       "/r/ROMS/pacman (/m); "},
-      {"game1=#\x01;==noise\nmamedir1=%%\n" + entry("ROMS/relative", "/m", 2) +
-           entry("/r/ROMS/a", "", 3) + "game4=/r/ROMS/b\r\n" + entry(longPath, "/m", 5),
+  const std::pair<std::string, std::string> cases[] = {
+      {entry("/p/", "/m/", 1) + entry("/r//x/../../p", "/m/.", 2) + entry("/./p", "/m", 3),
+       "/p (/m); "},
+      {"game1=#\x01;==noise\nmamedir1=%%\n" + entry("ROMS/relative", "/m", 2) + entry("/a", "", 3) +
+           "game4=/b\r\n" + entry(longPath, "/m", 5),
        longPath + " (/m); "},
-      {entry("\"/r/ROMS/a \"", " /m ", 1) + entry("/r/ROMS/b", "/m", 9), "/r/ROMS/a  (/m); "},
+      {entry("\"/a \"", " /m ", 1) + entry("/b", "/m", 9), "/a  (/m); "},
   };
   for (const auto& [section, loaded] : cases) {
     writeFile(file, "[EXE]\nexe=MAME.EXE\n[LastGames]\r\n" + section + "[[[\n= ]\n");
@@ -56,31 +52,18 @@ TEST_F(LastGames, AHandEditedSectionLoadsInNormalFormWithoutBrokenOrRepeatedEntr
 
 TEST_F(LastGames, OneGameUnderAnySpellingMovesToTheTopAndPushesNoEntryOut) {
   std::vector<LastGame> games;
-  for (const char* game : {"/r/ROMS/pacman", "/r/ROMS/a", "/r/ROMS/b", "/r/ROMS/c", "/r/ROMS/d"}) {
-    games.insert(games.begin(), {game, "/m"});
-  }
-  const struct {
-    LastGame run;
-    bool taken;
-    std::string after;
-  } runs[] = {
-      {{"/r/ROMS/pacman/", "/m/"},
-       true,
-       "/r/ROMS/pacman (/m); /r/ROMS/d (/m); /r/ROMS/c (/m); /r/ROMS/b (/m); /r/ROMS/a (/m); "},
-      {{"/r/ROMS/x/../d", "/m"},
-       true,
-       "/r/ROMS/d (/m); /r/ROMS/pacman (/m); /r/ROMS/c (/m); /r/ROMS/b (/m); /r/ROMS/a (/m); "},
-      {{"/r/ROMS/pacman", "/other"},
-       true,
-       "/r/ROMS/pacman (/other); /r/ROMS/d (/m); /r/ROMS/pacman (/m); /r/ROMS/c (/m); "
-       "/r/ROMS/b (/m); "},
-      {{"ROMS/e", "/m"}, false, ""},
-      {{"/r/ROMS/e\n", "/m"}, false, ""},
+  for (const char* game : {"/p", "/a", "/b", "/c", "/d"}) games.insert(games.begin(), {game, "/m"});
+  const std::tuple<LastGame, const char*> runs[] = {
+      {{"/p/", "/m/"}, "/p (/m); /d (/m); /c (/m); /b (/m); /a (/m); "},
+      {{"/x/../d", "/m"}, "/d (/m); /p (/m); /c (/m); /b (/m); /a (/m); "},
+      {{"/p", "/other"}, "/p (/other); /d (/m); /p (/m); /c (/m); /b (/m); "},
+      {{"ROMS/e", "/m"}, nullptr},  // not taken: a relative path, a line break
+      {{"/e\n", "/m"}, nullptr},
   };
-  for (const auto& [run, taken, after] : runs) {
+  for (const auto& [run, after] : runs) {
     const std::string before = listed(games);
-    EXPECT_EQ(rememberLastGame(games, run), taken) << run.romFolder;
-    EXPECT_EQ(listed(games), taken ? after : before) << run.romFolder;
+    EXPECT_EQ(rememberLastGame(games, run), after != nullptr) << run.romFolder;
+    EXPECT_EQ(listed(games), after ? after : before) << run.romFolder;
   }
 }
 

@@ -72,7 +72,15 @@ class Settings : public ::testing::Test {
   Remembered remembered;
 };
 
-TEST_F(Settings, SaveThenLoadRestoresEveryStoredControl) {
+// Set 0 as bytes: every box ticked, so stretch, antialias and transparent store 0, rotate 1.
+TEST_F(Settings, ANewFileHoldsTheKeysInOrderAndALoadRestoresEveryStoredControl) {
+  EXPECT_EQ(saved(sample(0)),
+            "[UserSettingsVid]\ntweak= 1\nvesa= 1\nscanlines= 1\nvsync= 1\nror= 1\nrol= 1\n"
+            "depth= 8\nntsc= 1\nmonitor= 1\nresx=\nresy=\ngamma= .5\nvgafreq=\nstretch= 0\n"
+            "triplebuf= 1\nflipx= 1\nflipy= 1\nrotate= 1\nantialias= 0\ntransparent= 0\n"
+            "frameskip= 11\nsynced= 1\nwaitil= 1\nbeam= 16\nflicker= 100\n"
+            "[UserSettingsAud]\nsndcard= 0\nsndrate= 11025\nsndbit= 8\nstereo= 1\nym3812= 1\n"
+            "volume=-12\n[UserSettingsMisc]\njoy= 24\nnomouse= 1\n[EXE]\nexe=MAME0.EXE\n");
   for (int i = 0; i < 7; ++i) {
     OptionSet options = sample(i);
     ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
@@ -83,18 +91,7 @@ TEST_F(Settings, SaveThenLoadRestoresEveryStoredControl) {
   }
 }
 
-TEST_F(Settings, ANewFileHoldsTheSectionsAndKeysInOrder) {
-  // Every box ticked: stretch, antialias and transparent store 0, rotate stores 1.
-  EXPECT_EQ(saved(sample(0)),
-            "[UserSettingsVid]\ntweak= 1\nvesa= 1\nscanlines= 1\nvsync= 1\nror= 1\nrol= 1\n"
-            "depth= 8\nntsc= 1\nmonitor= 1\nresx=\nresy=\ngamma= .5\nvgafreq=\nstretch= 0\n"
-            "triplebuf= 1\nflipx= 1\nflipy= 1\nrotate= 1\nantialias= 0\ntransparent= 0\n"
-            "frameskip= 11\nsynced= 1\nwaitil= 1\nbeam= 16\nflicker= 100\n"
-            "[UserSettingsAud]\nsndcard= 0\nsndrate= 11025\nsndbit= 8\nstereo= 1\nym3812= 1\n"
-            "volume=-12\n[UserSettingsMisc]\njoy= 24\nnomouse= 1\n[EXE]\nexe=MAME0.EXE\n");
-}
-
-TEST_F(Settings, StoredValuesSetTheirControls) {
+TEST_F(Settings, StoredValuesSetTheirControlsAndBadOnesLeaveThem) {
   test::writeFile(ini,
                   "[UserSettingsVid]\ntweak=01\ngamma=.8\nstretch=1\nrotate=1\nantialias=0\n"
                   "transparent=0\nframeskip=3.5\n[UserSettingsAud]\nsndcard=3\nsndrate=44100\n"
@@ -107,14 +104,12 @@ TEST_F(Settings, StoredValuesSetTheirControls) {
                                      options.antid,      options.transd,   options.fsslid,
                                      options.JoyList,    options.snd3,     options.sndr3};
   EXPECT_EQ(controls, (std::vector<int>{1, 0, 1, 1, 1, 4, 2, 1, 1}));
-}
-
-TEST_F(Settings, ValuesOutOfRangeOrNoNumberLeaveTheirControls) {
+  // Values out of range or holding no number leave their controls.
   test::writeFile(
       ini,
       "[UserSettingsVid]\nscanlines=yes\nvsync=2\ngamma=bright\nframeskip=12\nbeam=\n"
       "[UserSettingsAud]\nsndcard=2\n[UserSettingsMisc]\njoy=1e9\n[EXE]\nexe=MAME4.EXE\n");
-  OptionSet options = sample(4);
+  options = sample(4);
   const std::string before = saved(options);
   loadUserSettings(options, remembered, ini, '.');
   EXPECT_EQ(saved(options), before);

@@ -112,9 +112,8 @@ TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamed) {
       {-1, ""},  // the usual first start
       {platform::kDurableMaxBytes, ""},
       {platform::kDurableMaxBytes + 1,
-       "17 MiB, and a settings file may hold at most 16 MiB. The "
-       "options start at their initial state (every check box "
-       "clear, no option button chosen)"},
+       "17 MiB, and a settings file may hold at most 16 MiB. The options start at their initial "
+       "state (every check box clear, no option button chosen)"},
       {std::int64_t{1} << 40,  // sparse: no disk space taken
        file + ": it holds 1048576 MiB, and a settings file may hold at most 16 MiB."},
       {-2, file + ": it is a folder."},

@@ -19,8 +19,7 @@
 
 namespace kestro::test {
 
-// Checks `done` every 20 ms until it holds or `bound` passes; whether it held. A test waits on
-// the condition it needs (a file written, a process ended), never on a count of tries.
+// Checks `done` every 20 ms until it holds or `bound` passes; whether it held.
 inline bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds bound) {
   const auto deadline = std::chrono::steady_clock::now() + bound;
   while (!done()) {
@@ -37,9 +36,19 @@ class TempFolder {
     if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
   }
+  // Folders a test locked are opened first, so that everything goes.
   ~TempFolder() {
+    namespace fs = std::filesystem;
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    const auto open = [&](const fs::path& folder) {
+      fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
+    };
+    open(path_);
+    for (fs::recursive_directory_iterator entry(path_, ignored), end; entry != end;
+         entry.increment(ignored)) {
+      if (entry->is_directory(ignored) && !entry->is_symlink(ignored)) open(entry->path());
+    }
+    fs::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -64,6 +73,24 @@ inline std::filesystem::file_time_type ageFile(const std::filesystem::path& file
   const auto longAgo = std::filesystem::last_write_time(file) - std::chrono::hours(24);
   std::filesystem::last_write_time(file, longAgo);
   return longAgo;
+}
+
+// The user a test's child runs as where permission bits must stop it: nobody when the tests
+// run as root, whom no bit stops, else 0 for ourselves.
+constexpr uid_t kNobody = 65534;
+inline const uid_t kBoundUser = ::geteuid() == 0 ? kNobody : 0;
+
+// Makes the folder `path`, or the file of `bytes` where given, with the bits `mode`, and gives
+// it to `user` where not 0.
+inline void make(const std::filesystem::path& path, unsigned mode, uid_t user = 0,
+                 const std::string* bytes = nullptr) {
+  if (bytes) {
+    writeFile(path, *bytes);
+  } else {
+    std::filesystem::create_directories(path);
+  }
+  if (user != 0 && ::chown(path.c_str(), user, user) != 0) throw std::runtime_error("chown");
+  std::filesystem::permissions(path, std::filesystem::perms(mode));
 }
 
 // In a child: becomes `user` where not 0, or ends.
