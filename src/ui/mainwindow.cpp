@@ -241,8 +241,9 @@ void MainWindow::buildTab(int index) {
   tabsBuilt_[static_cast<std::size_t>(index)] = true;
   std::vector<const Control*> rows;
   for (std::size_t row = 0; row < kRows; ++row) {
-    if (kTabOfRow[row] == index && kControls[row].kind != Kind::Tab)
+    if (kTabOfRow[row] == index && kControls[row].kind != Kind::Tab) {
       rows.push_back(&kControls[row]);
+    }
   }
   for (const Control* row : rows) make(*row);
   for (const Control* row : rows) {
