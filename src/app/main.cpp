@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <iostream>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +21,13 @@ int main(int argc, char* argv[]) {
   using namespace kestro;
   const platform::SettingsPlaces places = platform::systemSettingsPlaces();
   switch (app::requestOf(std::vector<std::string>(argv, argv + argc))) {
+    // Printed with C's streams: C++'s would set up their locale at every start, half a
+    // megabyte of memory for three rare messages.
     case app::Request::Help:
-      std::cout << app::helpText(platform::findSettings(places));
+      std::fputs(app::helpText(platform::findSettings(places)).c_str(), stdout);
       return 0;
     case app::Request::Version:
-      std::cout << app::versionText();
+      std::fputs(app::versionText().c_str(), stdout);
       return 0;
     case app::Request::Run:
       break;
@@ -36,7 +38,7 @@ int main(int argc, char* argv[]) {
   for (const QString& argument : QApplication::arguments())
     leftOver.push_back(argument.toStdString());
   if (const std::string unknown = app::unknownArgumentMessage(leftOver); !unknown.empty()) {
-    std::cerr << unknown;
+    std::fputs(unknown.c_str(), stderr);
     return 2;
   }
 
@@ -48,7 +50,7 @@ int main(int argc, char* argv[]) {
     case app::SingleInstance::Claim::NoAnswer: {
       // Said on the screen too: a start from the menu has no terminal.
       const platform::Message message = app::noAnswerMessage(location.file);
-      std::cerr << "kestro: " << message.prompt << '\n';
+      std::fprintf(stderr, "kestro: %s\n", message.prompt.c_str());
       QMessageBox box(QMessageBox::Critical, QString::fromStdString(message.title),
                       QString::fromStdString(message.prompt), QMessageBox::Ok);
       box.setTextFormat(Qt::PlainText);

@@ -10,6 +10,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QStyleOptionTabWidgetFrame>
+#include <QTabBar>
 #include <algorithm>
 #include <array>
 #include <stdexcept>
@@ -387,6 +388,19 @@ static_assert(std::ranges::all_of(kControls, [](const Control& row) {
 }  // namespace
 
 const WidgetKind& widgetKind(Kind kind) { return kWidgetKinds.at(static_cast<std::size_t>(kind)); }
+
+OptionTabs::OptionTabs(QWidget* parent) : QTabWidget(parent) {
+  // The tab bar's own signal reaches this receiver before the tab control's, which shows the
+  // page: so a page's controls can be made while it is still hidden. The bar is set up as the
+  // tab control sets up its own.
+  auto* bar = new QTabBar(this);
+  bar->setObjectName("qt_tabwidget_tabbar");
+  bar->setDrawBase(false);
+  QObject::connect(bar, &QTabBar::currentChanged, this, [this](int index) {
+    if (beforeShowing_ && index >= 0) beforeShowing_(index);
+  });
+  setTabBar(bar);
+}
 
 QPoint OptionTabs::pageOrigin() const {
   QStyleOptionTabWidgetFrame option;

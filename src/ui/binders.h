@@ -59,13 +59,22 @@ struct WidgetKind {
 
 const WidgetKind& widgetKind(Kind kind);
 
-// The tab control, telling where its pages start inside it.
+// The tab control, telling where its pages start inside it and which page is about to show.
 class OptionTabs : public QTabWidget {
  public:
-  using QTabWidget::QTabWidget;
+  explicit OptionTabs(QWidget* parent);
 
   // The pages' top-left corner as the style lays the control out, the tab strip above it.
   QPoint pageOrigin() const;
+  // Runs `beforeShowing` with a page's index whenever the page becomes the current one, before
+  // it shows and before the focus moves into it, whether the mouse, a key, an accessibility
+  // action or the program chose it.
+  void beforeShowing(std::function<void(int)> beforeShowing) {
+    beforeShowing_ = std::move(beforeShowing);
+  }
+
+ private:
+  std::function<void(int)> beforeShowing_;
 };
 
 }  // namespace kestro::ui

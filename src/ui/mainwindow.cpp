@@ -66,12 +66,35 @@ QFont fontFor(Font role) {
   return windowFont(8);
 }
 
-const Control& rowNamed(std::string_view name) {
-  for (const Control& row : kControls) {
-    if (row.name == name) return row;
+constexpr std::size_t kRows = std::size(kControls);
+
+// The row's index in the layout table, or kRows.
+constexpr std::size_t rowIndex(std::string_view name) {
+  for (std::size_t index = 0; index < kRows; ++index) {
+    if (kControls[index].name == name) return index;
   }
-  throw std::logic_error("no control named " + std::string(name));
+  return kRows;
 }
+
+// The tab each row is on, by its index in the tab control: for a tab its own index, for the tab
+// control -1. A row's frame or tab comes before it in the table, so it is known by then.
+constexpr std::array<int, kRows> kTabOfRow = [] {
+  std::array<int, kRows> tabs{};
+  int tabsSeen = 0;
+  for (std::size_t index = 0; index < kRows; ++index) {
+    const Control& row = kControls[index];
+    if (row.kind == Kind::Tab) {
+      tabs[index] = tabsSeen++;
+    } else if (row.in.empty()) {
+      tabs[index] = -1;
+    } else if (const std::size_t holder = rowIndex(row.in); holder < index) {
+      tabs[index] = tabs[holder];
+    } else {
+      throw std::logic_error("a control comes before its frame or tab");
+    }
+  }
+  return tabs;
+}();
 
 QMessageBox::Icon iconOf(platform::MessageIcon icon) {
   switch (icon) {
@@ -156,7 +179,10 @@ void MainWindow::build() {
   flags |= form_.environment().trayExists ? Qt::Tool : Qt::Window;
   setWindowFlags(flags);
   setFixedSize(pixels(kClientWidthTwips), pixels(kClientHeightTwips));
-  setFont(fontFor(Font::Window));
+  for (std::size_t kind = 0; kind < kFontKinds; ++kind) {
+    fonts_[kind] = fontFor(static_cast<Font>(kind));
+  }
+  setFont(fonts_[static_cast<std::size_t>(Font::Window)]);
   setWindowIcon(programIcon());
 
   tray_ = new QSystemTrayIcon(windowIcon(), this);
@@ -165,7 +191,6 @@ void MainWindow::build() {
   connect(tray_, &QSystemTrayIcon::activated, this, &MainWindow::onTrayActivated);
 
   buildControls();
-  bind();
   buildGameMenu();
   // A game folder opened in the list changes the game name on the line, and a game with options
   // of its own, or leaving one, changes the options.
@@ -217,8 +242,6 @@ void MainWindow::buildGameMenu() {
   }
   view.installEventFilter(this);
   view.viewport()->installEventFilter(this);
-  gameLabelDescription_ = control(gameNameLabel())->accessibleDescription();
-  savesetDescription_ = control("saveset")->accessibleDescription();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -253,68 +276,102 @@ void MainWindow::showGameMenu(int row, QPoint where) {
   gameMenu_->popup(where);
 }
 
-QWidget* MainWindow::control(std::string_view name) const {
+QWidget* MainWindow::control(std::string_view name) {
+  if (QWidget* widget = made(name)) return widget;
+  const std::size_t index = rowIndex(name);
+  if (index == kRows) return nullptr;
+  buildTab(kTabOfRow[index]);
+  return made(name);
+}
+
+QWidget* MainWindow::made(std::string_view name) const {
   return controls_.value(qText(name), nullptr);
 }
 
 void MainWindow::buildControls() {
-  QPoint pageOrigin;
   for (const Control& row : kControls) {
-    QWidget* parent = row.in.empty() ? this : control(row.in);
-    QWidget* widget = widgetKind(row.kind).create(row, parent, form_);
-    widget->setObjectName(qText(row.name));
-    const QString spoken = QString::fromStdString(spokenOf(row));
-    if (widgetKind(row.kind).showsText) {
-      // A label speaks the text it shows, which may change; the row says what that is.
-      widget->setAccessibleDescription(spoken);
-    } else {
-      widget->setAccessibleName(spoken.isEmpty() ? qText(row.caption) : spoken);
-    }
-    controls_.insert(widget->objectName(), widget);
-    if (row.kind == Kind::Tab) {
-      // Every tab is in before the first control on a tab is placed.
-      pageOrigin = static_cast<OptionTabs*>(parent)->pageOrigin();
-      continue;
-    }
-    widget->setFont(fontFor(row.font));
-    place(*widget, row, pageOrigin);
+    if (row.kind == Kind::TabControl || row.kind == Kind::Tab) make(row);
   }
-  for (const Control& row : kControls) {
-    if (row.labelledBy.empty()) continue;
-    auto* label = control<QLabel>(row.labelledBy);
-    label->setBuddy(control(row.name));
-    control(row.name)->setAccessibleName(label->text());
-  }
-  // Every control is in place before any grows, so each sees all of its neighbours.
-  for (const Control& row : kControls) {
-    if (widgetKind(row.kind).fitsCaption) growToFitCaption(*control(row.name));
-  }
-  control<QTabWidget>("optiontabs")->setCurrentIndex(0);
+  auto& tabs = *static_cast<OptionTabs*>(made("optiontabs"));
+  // Every tab is in before the first control on a tab is placed.
+  pageOrigin_ = tabs.pageOrigin();
+  tabsBuilt_.assign(static_cast<std::size_t>(tabs.count()), false);
+  tabs.setCurrentIndex(0);
+  buildTab(0);
+  tabs.beforeShowing([this](int index) { buildTab(index); });
 }
 
-void MainWindow::place(QWidget& widget, const Control& row, QPoint pageOrigin) {
+void MainWindow::buildTab(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= tabsBuilt_.size() ||
+      tabsBuilt_[static_cast<std::size_t>(index)]) {
+    return;
+  }
+  tabsBuilt_[static_cast<std::size_t>(index)] = true;
+  std::vector<const Control*> rows;
+  for (std::size_t row = 0; row < kRows; ++row) {
+    if (kTabOfRow[row] == index && kControls[row].kind != Kind::Tab) {
+      rows.push_back(&kControls[row]);
+    }
+  }
+  for (const Control* row : rows) make(*row);
+  for (const Control* row : rows) {
+    if (row->labelledBy.empty()) continue;
+    auto* label = qobject_cast<QLabel*>(made(row->labelledBy));
+    label->setBuddy(made(row->name));
+    made(row->name)->setAccessibleName(label->text());
+  }
+  // Every control of the tab is in place before any grows, so each sees all of its neighbours.
+  for (const Control* row : rows) {
+    if (widgetKind(row->kind).fitsCaption) growToFitCaption(*made(row->name));
+  }
+  const std::size_t bound = binders_.size();
+  for (const Control* row : rows) bind(*row);
+  for (std::size_t binder = bound; binder < binders_.size(); ++binder) {
+    binders_[binder]->push(form_.options());
+  }
+  if (gameMenu_ != nullptr) showOwnOptions();
+}
+
+QWidget* MainWindow::make(const Control& row) {
+  QWidget* parent = row.in.empty() ? this : made(row.in);
+  QWidget* widget = widgetKind(row.kind).create(row, parent, form_);
+  widget->setObjectName(qText(row.name));
+  const QString spoken = QString::fromStdString(spokenOf(row));
+  if (widgetKind(row.kind).showsText) {
+    // A label speaks the text it shows, which may change; the row says what that is.
+    widget->setAccessibleDescription(spoken);
+  } else {
+    widget->setAccessibleName(spoken.isEmpty() ? qText(row.caption) : spoken);
+  }
+  controls_.insert(widget->objectName(), widget);
+  if (row.kind != Kind::Tab) {
+    widget->setFont(fonts_[static_cast<std::size_t>(row.font)]);
+    place(*widget, row);
+  }
+  return widget;
+}
+
+void MainWindow::place(QWidget& widget, const Control& row) const {
   QRect box(pixels(row.left), pixels(row.top), pixels(row.width), pixels(row.height));
-  if (!row.in.empty() && rowNamed(row.in).kind == Kind::Tab) {
-    box.translate(-pageOrigin);
+  if (!row.in.empty() && kControls[rowIndex(row.in)].kind == Kind::Tab) {
+    box.translate(-pageOrigin_);
     if (row.top < kTabStripTwips) box.moveTop(0);
   }
   widget.setGeometry(box);
 }
 
-void MainWindow::bind() {
-  for (const Control& row : kControls) {
-    const core::Option* switching = switchingRow(row.bound, true);
-    auto changed = [this, switching] {
-      if (switching != nullptr) form_.onSwitchChanged(*switching);
-      showRecord();
-    };
-    auto binder = widgetKind(row.kind).bind(row, *control(row.name), form_, changed);
-    if (!binder) continue;
-    if (const core::Option* dependent = switchingRow(row.bound, false)) {
-      binder->switchWith([this, dependent] { return form_.switchedOn(*dependent); });
-    }
-    binders_.push_back(std::move(binder));
+void MainWindow::bind(const Control& row) {
+  const core::Option* switching = switchingRow(row.bound, true);
+  auto changed = [this, switching] {
+    if (switching != nullptr) form_.onSwitchChanged(*switching);
+    showRecord();
+  };
+  auto binder = widgetKind(row.kind).bind(row, *made(row.name), form_, changed);
+  if (!binder) return;
+  if (const core::Option* dependent = switchingRow(row.bound, false)) {
+    binder->switchWith([this, dependent] { return form_.switchedOn(*dependent); });
   }
+  binders_.push_back(std::move(binder));
 }
 
 void MainWindow::showRecord() {
@@ -332,16 +389,18 @@ void MainWindow::showOwnOptions() {
     }
   }
   const QString game = QString::fromStdString(form_.ownOptionsGame());
-  const auto tell = [&game](QWidget& widget, const QString& text, const QString& common) {
-    widget.setToolTip(game.isEmpty() ? QString() : plainToolTip(text));
-    widget.setAccessibleDescription(game.isEmpty() ? common : text);
+  // A control on a tab not made yet is told when its tab is made.
+  const auto tell = [&game](QWidget* widget, const QString& text, const QString& common) {
+    if (widget == nullptr) return;
+    widget->setToolTip(game.isEmpty() ? QString() : plainToolTip(text));
+    widget->setAccessibleDescription(game.isEmpty() ? common : text);
   };
-  tell(*control(gameNameLabel()),
+  tell(made(gameNameLabel()),
        "The window shows the options of " + game + ": its own over the common options",
-       gameLabelDescription_);
-  tell(*control("saveset"),
+       QString::fromStdString(spokenOf(kControls[rowIndex(gameNameLabel())])));
+  tell(made("saveset"),
        "Saves the options of " + game + " only; the other games keep the common options",
-       savesetDescription_);
+       QString());
 }
 
 void MainWindow::showPlannedRun() {

@@ -1,11 +1,14 @@
 // The Qt window of Kestro: the six tabs built from the layout table, each widget bound to its
 // field of the option set by a binder, events forwarded to MainForm, and the tray icon that brings
-// the window back after "Minimize".
+// the window back after "Minimize". The controls of a tab are made and bound when the tab first
+// shows, or when one of them is asked for, whichever comes first.
 #pragma once
 
+#include <QFont>
 #include <QHash>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -21,6 +24,9 @@ class QTabWidget;
 
 namespace kestro::ui {
 
+// The kinds of font the layout names, the last being GammaArrow.
+inline constexpr std::size_t kFontKinds = static_cast<std::size_t>(Font::GammaArrow) + 1;
+
 class MainWindow : public QWidget, public WindowOps {
   Q_OBJECT
 
@@ -35,10 +41,11 @@ class MainWindow : public QWidget, public WindowOps {
   const MainForm& form() const { return form_; }
   QSystemTrayIcon& trayIcon() { return *tray_; }
 
-  // The widget of the named control, or nullptr.
-  QWidget* control(std::string_view name) const;
+  // The widget of the named control, or nullptr. A control of a tab not shown yet is made,
+  // with the rest of its tab, when asked for.
+  QWidget* control(std::string_view name);
   template <typename Widget>
-  Widget* control(std::string_view name) const {
+  Widget* control(std::string_view name) {
     return qobject_cast<Widget*>(control(name));
   }
 
@@ -71,9 +78,16 @@ class MainWindow : public QWidget, public WindowOps {
 
  private:
   void build();
+  // Makes the tab control with its tabs, and the controls of the first tab.
   void buildControls();
-  void place(QWidget& widget, const Control& row, QPoint pageOrigin);
-  void bind();
+  // Makes, places, fits and binds the controls of the tab at `index`, once, and shows the
+  // record in them.
+  void buildTab(int index);
+  QWidget* make(const Control& row);
+  // The named control if it is made, or nullptr.
+  QWidget* made(std::string_view name) const;
+  void place(QWidget& widget, const Control& row) const;
+  void bind(const Control& row);
   void runStartUp();
   void buildTrayMenu();
   // The "Run Mame" button's tooltip and accessible description: the line it would write.
@@ -88,7 +102,12 @@ class MainWindow : public QWidget, public WindowOps {
   void copyCommandLine();
 
   MainForm form_;
+  // One font per kind of font, shared by every control of that kind.
+  std::array<QFont, kFontKinds> fonts_;
   QHash<QString, QWidget*> controls_;
+  // Where the pages start inside the tab control, and which tabs have their controls.
+  QPoint pageOrigin_;
+  std::vector<bool> tabsBuilt_;
   std::vector<std::unique_ptr<Binder>> binders_;
   QSystemTrayIcon* tray_ = nullptr;
   // The tray menu's entries of the last games, hidden while unused, and the one that says
@@ -102,8 +121,6 @@ class MainWindow : public QWidget, public WindowOps {
   QAction* giveOwn_ = nullptr;
   QAction* useCommon_ = nullptr;
   std::string menuGame_;
-  QString gameLabelDescription_;
-  QString savesetDescription_;
   std::vector<std::string> markedGames_;  // the games the game folder list marks
   MessageAnswerer answerer_;
   bool startUpDue_ = true;

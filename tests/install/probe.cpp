@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -41,6 +42,10 @@ struct Probe {
     if (mode == "save" && step == 0 && showing) {
       step = 1;  // first: a message box of the save runs this timer again inside the click
       say("shown");
+      // A tab's controls are made when the tab first shows: each tab is shown in turn.
+      if (auto* tabs = main->findChild<QTabWidget*>("optiontabs")) {
+        for (int tab = tabs->count() - 1; tab >= 0; --tab) tabs->setCurrentIndex(tab);
+      }
       for (auto* button : main->findChildren<QAbstractButton*>()) {
         if (button->isCheckable() && !button->objectName().isEmpty()) {
           say(QStringLiteral("state %1 %2").arg(button->objectName()).arg(button->isChecked()));

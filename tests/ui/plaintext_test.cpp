@@ -34,6 +34,7 @@ TEST_F(PlainText, FolderNamesLikeMarkupShowAsTheirText) {
   for (const QString& name : names) fs::create_directory(folder.path() / name.toStdString());
   fs::create_directories(folder.path() / "ROMS" / "<i>game");
   open();
+  showTabOf("MameDir");  // the setup tab's lists are made when it first shows
 
   int checked = 0;
   for (const QAbstractItemView* view : window->findChildren<QAbstractItemView*>()) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QSlider>
+#include <QTabBar>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -150,6 +151,45 @@ TEST_F(Window, CheckingTheFrequencyBoxWarnsBeforeEnablingItsButtonsEveryTime) {
     EXPECT_FALSE(options().vgafreq2 || checked("vgafreq2"));
     EXPECT_EQ(enabledButtons(), 0);
   }
+}
+
+// A tab's controls are made when the tab first shows: chosen with Ctrl+Tab, which moves the focus
+// into it, or with the mouse, each shows what the settings file held at start-up, and a click on
+// it reaches the record and the save.
+TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
+  test::writeFile(home / "kestro.ini",
+                  "[UserSettingsVid]\nvesa= 2\nflipx= 1\n[UserSettingsAud]\nsndcard= 3\n"
+                  "[UserSettingsMisc]\nnomouse= 1\n");
+  open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  widget("runmame").setFocus(Qt::TabFocusReason);
+  const struct {
+    int tab;
+    const char *loaded, *clicked, *saved;
+  } cases[] = {{1, "vidvesa2", "vidvesa4", "\nvesa= 4\n"},
+               {2, "orfx", "ase", "\nsynced= 1\n"},
+               {3, "snd3", "snd5", "\nsndcard= 5\n"},
+               {4, "dmousec", "dmousec", "\nnomouse= 0\n"}};
+  auto& tabs = widget<QTabWidget>("optiontabs");
+  QTabBar& bar = *tabs.tabBar();
+  for (const auto& [tab, loaded, clicked, saved] : cases) {
+    SCOPED_TRACE(loaded);
+    EXPECT_EQ(window->findChild<QWidget*>(loaded), nullptr) << "made only when first shown";
+    if (tab == 1) {
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+      EXPECT_TRUE(tabs.widget(tab)->isAncestorOf(QApplication::focusWidget()));
+    } else {
+      QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.tabRect(tab).center());
+    }
+    ASSERT_EQ(bar.currentIndex(), tab);
+    EXPECT_TRUE(checked(loaded) && widget(loaded).isVisible());
+    QTest::mouseClick(&widget(clicked), Qt::LeftButton);
+    EXPECT_EQ(checked(clicked), std::string_view(clicked) != loaded);
+  }
+  click("saveset");
+  const std::string file = test::readFile(home / "kestro.ini");
+  for (const auto& row : cases) EXPECT_NE(file.find(row.saved), std::string::npos) << row.saved;
 }
 
 // A saved value comes back at each return from the tray and "Default Settings" loads the file's

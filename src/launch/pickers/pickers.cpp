@@ -4,10 +4,9 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <system_error>
 #include <utility>
 
@@ -74,6 +73,9 @@ bool isBelowOrAt(std::string_view path, std::string_view folder) {
   return path == folder ||
          (path.size() > folder.size() && path.starts_with(folder) && path[folder.size()] == '/');
 }
+
+// What separates the mounts table's fields.
+constexpr std::string_view kBlanks = " \t\v\f\r";
 
 // The mounts table writes blanks, tabs, line breaks and backslashes in a path as \ooo.
 std::string decodeMountPath(std::string_view field) {
@@ -160,13 +162,24 @@ std::vector<std::string> namesIn(const std::string& folder, Kind kind, Test test
 
 std::vector<std::string> drivesFromMounts(std::string_view mountsText) {
   std::vector<std::string> drives;
-  std::istringstream lines{std::string(mountsText)};
-  std::string line;
-  while (std::getline(lines, line)) {
-    std::istringstream fields(line);
-    std::string device, mountPoint, fileSystem;
-    if (!(fields >> device >> mountPoint >> fileSystem)) continue;
-    std::string path = decodeMountPath(mountPoint);
+  while (!mountsText.empty()) {
+    const std::size_t end = std::min(mountsText.find('\n'), mountsText.size());
+    std::string_view line = mountsText.substr(0, end);
+    mountsText.remove_prefix(std::min(end + 1, mountsText.size()));
+    // The device, the mount point and the file system: the first three blank-separated fields.
+    std::string_view fields[3];
+    std::size_t found = 0;
+    for (; found < 3; ++found) {
+      const std::size_t start = line.find_first_not_of(kBlanks);
+      if (start == std::string_view::npos) break;
+      line.remove_prefix(start);
+      const std::size_t size = std::min(line.find_first_of(kBlanks), line.size());
+      fields[found] = line.substr(0, size);
+      line.remove_prefix(size);
+    }
+    if (found < 3) continue;
+    const std::string_view fileSystem = fields[2];
+    std::string path = decodeMountPath(fields[1]);
     if (path.empty() || path.front() != '/' || path == "/") continue;
     if (!offeredAsDrive(path, fileSystem)) continue;
     if (std::ranges::find(drives, path) == drives.end()) drives.push_back(std::move(path));
@@ -177,10 +190,16 @@ std::vector<std::string> drivesFromMounts(std::string_view mountsText) {
 }
 
 std::vector<std::string> mountedDrives() {
-  std::ifstream mounts("/proc/self/mounts");
-  std::ostringstream text;
-  text << mounts.rdbuf();
-  std::vector<std::string> drives = drivesFromMounts(text.str());
+  // Read with C's streams: C++'s would set up their locale for this one file at every start.
+  std::string text;
+  if (std::FILE* mounts = std::fopen("/proc/self/mounts", "r")) {
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, mounts)) > 0;) {
+      text.append(buffer, got);
+    }
+    std::fclose(mounts);
+  }
+  std::vector<std::string> drives = drivesFromMounts(text);
   // Bind mounts of single files (as containers make them) are no drives.
   std::erase_if(drives, [](const std::string& drive) { return !isFolder(drive); });
   if (drives.empty() || drives.front() != "/") drives.insert(drives.begin(), "/");
