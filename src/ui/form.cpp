@@ -87,7 +87,7 @@ void MainForm::onActivated() {
   if (environment_.trayExists) window_.showTrayIcon();
   MameFile_.setPattern("*.exe");
   const bool firstActivation = IniPath_.empty();
-  // Joined as text, as the settings file has always been found: the folder, then the name.
+  // Joined as text, the folder, then the name, so a portable copy's path stays byte for byte.
   IniPath_ = environment_.programFolder + "/kestro.ini";
   // A file that cannot be a settings file is named once, at start-up, not at every return.
   const auto problem = firstActivation ? settings::settingsFileProblem(IniPath_) : std::nullopt;
