@@ -5,79 +5,55 @@
 #include <QIconEngine>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
 #include <functional>
-#include <map>
 #include <numeric>
+#include <optional>
 
 #include "ui/plaintext.h"
 
 namespace kestro::ui {
 namespace {
 
+constexpr int kSmallIcon = 16;
+
 // File names are bytes on Linux; Qt reads them in the system's encoding.
 QString shownName(const std::string& name) { return QFile::decodeName(name.c_str()); }
 
-// The standard icons of the pickers, asked of the application's style once per style: each
-// look-up walks the icon theme's folders. They go with their style, so none outlives the
-// application.
-const QIcon& standardIcon(QStyle::StandardPixmap which) {
-  static QPointer<QStyle> fetchedFrom;
-  static std::map<QStyle::StandardPixmap, QIcon> fetched;
-  QStyle* style = QApplication::style();
-  if (fetchedFrom != style) {
-    fetched.clear();
-    fetchedFrom = style;
-    // The style that goes may no longer be the one fetched from, once another is set.
-    QObject::connect(style, &QObject::destroyed, [] {
-      if (fetchedFrom.isNull()) fetched.clear();
-    });
-  }
-  auto found = fetched.find(which);
-  if (found == fetched.end()) found = fetched.emplace(which, style->standardIcon(which)).first;
-  return found->second;
-}
-
-// A standard icon that is looked up when first drawn rather than when the list is shown:
-// at start most lists are on tabs not yet seen, and the window shows without waiting for
-// the icon theme.
-class StandardIconEngine : public QIconEngine {
- public:
-  explicit StandardIconEngine(QStyle::StandardPixmap which) : which_(which) {}
-
-  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-    standardIcon(which_).paint(painter, rect, Qt::AlignCenter, mode, state);
-  }
-  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-    return standardIcon(which_).pixmap(size, mode, state);
-  }
-  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
-                       qreal scale) override {
-    return standardIcon(which_).pixmap(size, scale, mode, state);
-  }
-  // Laying a list out asks for the size, not the picture. The lists ask for the small size
-  // that every icon theme and the style's own pictures have, so the answer needs no look-up.
-  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
-    const int side = std::min(size.width(), size.height());
-    return {side, side};
-  }
-  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-    return standardIcon(which_).availableSizes(mode, state);
-  }
-  bool isNull() override { return false; }
-  QIconEngine* clone() const override { return new StandardIconEngine(which_); }
-
- private:
-  QStyle::StandardPixmap which_;
+// The pickers' pictures of a drive, an open and a closed folder: Qt's own, which its common
+// style draws where the icon theme has none. Taken straight from Qt's resources they need no
+// look-up in the icon theme and look alike on every desktop; should a build of Qt lack one,
+// the style's icon stands in. Made when first drawn and dropped with the application.
+struct PickerIcons {
+  QIcon drive, openFolder, closedFolder;
 };
 
-QIcon lazyStandardIcon(QStyle::StandardPixmap which) {
-  return QIcon(new StandardIconEngine(which));
+QIcon builtInIcon(const char* name, QStyle::StandardPixmap standIn) {
+  const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png");
+  if (!QFile::exists(path.arg(QLatin1StringView(name)).arg(kSmallIcon))) {
+    return QApplication::style()->standardIcon(standIn);
+  }
+  QIcon icon;
+  // The large picture serves screens that draw two pixels per point.
+  for (const int side : {kSmallIcon, 2 * kSmallIcon}) {
+    icon.addFile(path.arg(QLatin1StringView(name)).arg(side), QSize(side, side));
+  }
+  return icon;
+}
+
+const PickerIcons& pickerIcons() {
+  static std::optional<PickerIcons> made;
+  if (!made) {
+    made = PickerIcons{builtInIcon("harddrive", QStyle::SP_DriveHDIcon),
+                       builtInIcon("diropen", QStyle::SP_DirOpenIcon),
+                       builtInIcon("dirclosed", QStyle::SP_DirClosedIcon)};
+    qAddPostRoutine([] { made.reset(); });
+  }
+  return *made;
 }
 
 // An icon with the mark of a marked entry in its lower right corner: a white-rimmed blue dot,
@@ -122,7 +98,6 @@ class EmblemIconEngine : public QIconEngine {
   QIcon base_;
 };
 
-constexpr int kSmallIcon = 16;
 constexpr int kIndentPerLevel = 12;
 // How many of a list's likely widest rows are measured for the width of all.
 constexpr int kMeasuredRows = 100;
@@ -138,10 +113,7 @@ class DriveModel final : public PickerModel {
   const std::string& nameAt(int row) const override {
     return list_.drives()[static_cast<std::size_t>(row)];
   }
-  QVariant iconAt(int) const override {
-    static const QIcon icon = lazyStandardIcon(QStyle::SP_DriveHDIcon);
-    return icon;
-  }
+  QVariant iconAt(int) const override { return pickerIcons().drive; }
 
  private:
   const launch::DriveList& list_;
@@ -155,9 +127,8 @@ class FolderModel final : public PickerModel {
   int entryCount() const override { return static_cast<int>(list_.entries().size()); }
   const std::string& nameAt(int row) const override { return entry(row).name; }
   QVariant iconAt(int row) const override {
-    static const QIcon openIcon = lazyStandardIcon(QStyle::SP_DirOpenIcon);
-    static const QIcon closedIcon = lazyStandardIcon(QStyle::SP_DirClosedIcon);
-    return entry(row).open ? openIcon : closedIcon;
+    const PickerIcons& icons = pickerIcons();
+    return entry(row).open ? icons.openFolder : icons.closedFolder;
   }
   QVariant toolTipAt(int row) const override { return plainToolTip(shownName(entry(row).path)); }
   int depthAt(int row) const override { return entry(row).depth; }
