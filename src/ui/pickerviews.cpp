@@ -37,11 +37,10 @@ QIcon builtInIcon(const char* name, QStyle::StandardPixmap standIn) {
   if (!QFile::exists(path.arg(QLatin1StringView(name)).arg(kSmallIcon))) {
     return QApplication::style()->standardIcon(standIn);
   }
+  // The small picture alone, as the style gives it: reading a picture costs more than
+  // scaling one on a screen that draws two pixels per point.
   QIcon icon;
-  // The large picture serves screens that draw two pixels per point.
-  for (const int side : {kSmallIcon, 2 * kSmallIcon}) {
-    icon.addFile(path.arg(QLatin1StringView(name)).arg(side), QSize(side, side));
-  }
+  icon.addFile(path.arg(QLatin1StringView(name)).arg(kSmallIcon), QSize(kSmallIcon, kSmallIcon));
   return icon;
 }
 
