@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <array>
 #include <functional>
 #include <numeric>
 #include <optional>
@@ -27,10 +28,8 @@ QString shownName(const std::string& name) { return QFile::decodeName(name.c_str
 // The pickers' pictures of a drive, an open and a closed folder: Qt's own, which its common
 // style draws where the icon theme has none. Taken straight from Qt's resources they need no
 // look-up in the icon theme and look alike on every desktop; should a build of Qt lack one,
-// the style's icon stands in. Made when first drawn and dropped with the application.
-struct PickerIcons {
-  QIcon drive, openFolder, closedFolder;
-};
+// the style's icon stands in. Read when first drawn and dropped with the application.
+enum class Picture { Drive, OpenFolder, ClosedFolder };
 
 QIcon builtInIcon(const char* name, QStyle::StandardPixmap standIn) {
   const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png");
@@ -44,16 +43,46 @@ QIcon builtInIcon(const char* name, QStyle::StandardPixmap standIn) {
   return icon;
 }
 
-const PickerIcons& pickerIcons() {
-  static std::optional<PickerIcons> made;
-  if (!made) {
-    made = PickerIcons{builtInIcon("harddrive", QStyle::SP_DriveHDIcon),
-                       builtInIcon("diropen", QStyle::SP_DirOpenIcon),
-                       builtInIcon("dirclosed", QStyle::SP_DirClosedIcon)};
-    qAddPostRoutine([] { made.reset(); });
+const QIcon& pickerIcon(Picture which) {
+  static std::optional<std::array<QIcon, 3>> read;
+  if (!read) {
+    read = std::array{builtInIcon("harddrive", QStyle::SP_DriveHDIcon),
+                      builtInIcon("diropen", QStyle::SP_DirOpenIcon),
+                      builtInIcon("dirclosed", QStyle::SP_DirClosedIcon)};
+    qAddPostRoutine([] { read.reset(); });
   }
-  return *made;
+  return (*read)[static_cast<std::size_t>(which)];
 }
+
+// A picker's picture that is read when first drawn: a list's size, which the window's
+// layout asks for while it is built, needs only the small size the lists draw at.
+class PictureEngine : public QIconEngine {
+ public:
+  explicit PictureEngine(Picture which) : which_(which) {}
+
+  void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    pickerIcon(which_).paint(painter, rect, Qt::AlignCenter, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return pickerIcon(which_).pixmap(size, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                       qreal scale) override {
+    return pickerIcon(which_).pixmap(size, scale, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+    const int side = std::min(size.width(), size.height());
+    return {side, side};
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return pickerIcon(which_).availableSizes(mode, state);
+  }
+  bool isNull() override { return false; }
+  QIconEngine* clone() const override { return new PictureEngine(which_); }
+
+ private:
+  Picture which_;
+};
 
 // An icon with the mark of a marked entry in its lower right corner: a white-rimmed blue dot,
 // drawn alike on every desktop and with every icon theme.
@@ -112,7 +141,10 @@ class DriveModel final : public PickerModel {
   const std::string& nameAt(int row) const override {
     return list_.drives()[static_cast<std::size_t>(row)];
   }
-  QVariant iconAt(int) const override { return pickerIcons().drive; }
+  QVariant iconAt(int) const override {
+    static const QIcon icon(new PictureEngine(Picture::Drive));
+    return icon;
+  }
 
  private:
   const launch::DriveList& list_;
@@ -126,8 +158,9 @@ class FolderModel final : public PickerModel {
   int entryCount() const override { return static_cast<int>(list_.entries().size()); }
   const std::string& nameAt(int row) const override { return entry(row).name; }
   QVariant iconAt(int row) const override {
-    const PickerIcons& icons = pickerIcons();
-    return entry(row).open ? icons.openFolder : icons.closedFolder;
+    static const QIcon openIcon(new PictureEngine(Picture::OpenFolder));
+    static const QIcon closedIcon(new PictureEngine(Picture::ClosedFolder));
+    return entry(row).open ? openIcon : closedIcon;
   }
   QVariant toolTipAt(int row) const override { return plainToolTip(shownName(entry(row).path)); }
   int depthAt(int row) const override { return entry(row).depth; }
