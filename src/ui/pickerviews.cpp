@@ -5,80 +5,84 @@
 #include <QIconEngine>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QPointer>
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <array>
 #include <functional>
-#include <map>
 #include <numeric>
+#include <optional>
 
 #include "ui/plaintext.h"
 
 namespace kestro::ui {
 namespace {
 
+constexpr int kSmallIcon = 16;
+
 // File names are bytes on Linux; Qt reads them in the system's encoding.
 QString shownName(const std::string& name) { return QFile::decodeName(name.c_str()); }
 
-// The standard icons of the pickers, asked of the application's style once per style: each
-// look-up walks the icon theme's folders. They go with their style, so none outlives the
-// application.
-const QIcon& standardIcon(QStyle::StandardPixmap which) {
-  static QPointer<QStyle> fetchedFrom;
-  static std::map<QStyle::StandardPixmap, QIcon> fetched;
-  QStyle* style = QApplication::style();
-  if (fetchedFrom != style) {
-    fetched.clear();
-    fetchedFrom = style;
-    // The style that goes may no longer be the one fetched from, once another is set.
-    QObject::connect(style, &QObject::destroyed, [] {
-      if (fetchedFrom.isNull()) fetched.clear();
-    });
+// The pickers' pictures of a drive, an open and a closed folder: Qt's own, which its common
+// style draws where the icon theme has none. Taken straight from Qt's resources they need no
+// look-up in the icon theme and look alike on every desktop; should a build of Qt lack one,
+// the style's icon stands in. Read when first drawn and dropped with the application.
+enum class Picture { Drive, OpenFolder, ClosedFolder };
+
+QIcon builtInIcon(const char* name, QStyle::StandardPixmap standIn) {
+  const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png");
+  if (!QFile::exists(path.arg(QLatin1StringView(name)).arg(kSmallIcon))) {
+    return QApplication::style()->standardIcon(standIn);
   }
-  auto found = fetched.find(which);
-  if (found == fetched.end()) found = fetched.emplace(which, style->standardIcon(which)).first;
-  return found->second;
+  // The small picture alone, as the style gives it: reading a picture costs more than
+  // scaling one on a screen that draws two pixels per point.
+  QIcon icon;
+  icon.addFile(path.arg(QLatin1StringView(name)).arg(kSmallIcon), QSize(kSmallIcon, kSmallIcon));
+  return icon;
 }
 
-// A standard icon that is looked up when first drawn rather than when the list is shown:
-// at start most lists are on tabs not yet seen, and the window shows without waiting for
-// the icon theme.
-class StandardIconEngine : public QIconEngine {
+const QIcon& pickerIcon(Picture which) {
+  static std::optional<std::array<QIcon, 3>> read;
+  if (!read) {
+    read = std::array{builtInIcon("harddrive", QStyle::SP_DriveHDIcon),
+                      builtInIcon("diropen", QStyle::SP_DirOpenIcon),
+                      builtInIcon("dirclosed", QStyle::SP_DirClosedIcon)};
+    qAddPostRoutine([] { read.reset(); });
+  }
+  return (*read)[static_cast<std::size_t>(which)];
+}
+
+// A picker's picture that is read when first drawn: a list's size, which the window's
+// layout asks for while it is built, needs only the small size the lists draw at.
+class PictureEngine : public QIconEngine {
  public:
-  explicit StandardIconEngine(QStyle::StandardPixmap which) : which_(which) {}
+  explicit PictureEngine(Picture which) : which_(which) {}
 
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-    standardIcon(which_).paint(painter, rect, Qt::AlignCenter, mode, state);
+    pickerIcon(which_).paint(painter, rect, Qt::AlignCenter, mode, state);
   }
   QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-    return standardIcon(which_).pixmap(size, mode, state);
+    return pickerIcon(which_).pixmap(size, mode, state);
   }
   QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
                        qreal scale) override {
-    return standardIcon(which_).pixmap(size, scale, mode, state);
+    return pickerIcon(which_).pixmap(size, scale, mode, state);
   }
-  // Laying a list out asks for the size, not the picture. The lists ask for the small size
-  // that every icon theme and the style's own pictures have, so the answer needs no look-up.
   QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
     const int side = std::min(size.width(), size.height());
     return {side, side};
   }
   QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-    return standardIcon(which_).availableSizes(mode, state);
+    return pickerIcon(which_).availableSizes(mode, state);
   }
   bool isNull() override { return false; }
-  QIconEngine* clone() const override { return new StandardIconEngine(which_); }
+  QIconEngine* clone() const override { return new PictureEngine(which_); }
 
  private:
-  QStyle::StandardPixmap which_;
+  Picture which_;
 };
-
-QIcon lazyStandardIcon(QStyle::StandardPixmap which) {
-  return QIcon(new StandardIconEngine(which));
-}
 
 // An icon with the mark of a marked entry in its lower right corner: a white-rimmed blue dot,
 // drawn alike on every desktop and with every icon theme.
@@ -122,7 +126,6 @@ class EmblemIconEngine : public QIconEngine {
   QIcon base_;
 };
 
-constexpr int kSmallIcon = 16;
 constexpr int kIndentPerLevel = 12;
 // How many of a list's likely widest rows are measured for the width of all.
 constexpr int kMeasuredRows = 100;
@@ -139,7 +142,7 @@ class DriveModel final : public PickerModel {
     return list_.drives()[static_cast<std::size_t>(row)];
   }
   QVariant iconAt(int) const override {
-    static const QIcon icon = lazyStandardIcon(QStyle::SP_DriveHDIcon);
+    static const QIcon icon(new PictureEngine(Picture::Drive));
     return icon;
   }
 
@@ -155,8 +158,8 @@ class FolderModel final : public PickerModel {
   int entryCount() const override { return static_cast<int>(list_.entries().size()); }
   const std::string& nameAt(int row) const override { return entry(row).name; }
   QVariant iconAt(int row) const override {
-    static const QIcon openIcon = lazyStandardIcon(QStyle::SP_DirOpenIcon);
-    static const QIcon closedIcon = lazyStandardIcon(QStyle::SP_DirClosedIcon);
+    static const QIcon openIcon(new PictureEngine(Picture::OpenFolder));
+    static const QIcon closedIcon(new PictureEngine(Picture::ClosedFolder));
     return entry(row).open ? openIcon : closedIcon;
   }
   QVariant toolTipAt(int row) const override { return plainToolTip(shownName(entry(row).path)); }

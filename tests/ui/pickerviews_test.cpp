@@ -3,6 +3,8 @@
 // of a name to reach it, and names shown as they are, never as markup.
 #include <QAccessible>
 #include <QComboBox>
+#include <QIcon>
+#include <QImage>
 #include <QListView>
 #include <QTextDocument>
 #include <filesystem>
@@ -77,11 +79,21 @@ TEST_F(PickerViews, EachListShowsItsPickersEntriesInOrderAndReadsThemAloud) {
   EXPECT_EQ(names(form.MameFile().files()), (QStringList{"MAME.EXE", "mess.exe"}));
   EXPECT_EQ(view("MameDir").currentIndex().row(), form.MameDir().currentIndex());
   EXPECT_EQ(widget<QComboBox>("RomDrive").currentText(), folder.str().c_str());
-  // The icons are drawn: the open folders', the closed ones' and the drives'.
+  // Each entry shows Qt's own picture of its kind, alike on every desktop: the open folders',
+  // the closed ones' and the drives'.
+  const auto builtIn = [](const char* name) {
+    const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-16.png");
+    return QIcon(path.arg(QLatin1StringView(name))).pixmap(16).toImage();
+  };
   QAbstractItemModel& folders = *view("MameDir").model();
-  for (const QModelIndex& index : {folders.index(0, 0), folders.index(folders.rowCount() - 1, 0),
-                                   view("RomDrive").model()->index(0, 0)}) {
-    EXPECT_FALSE(index.data(Qt::DecorationRole).value<QIcon>().pixmap(16, 16).isNull());
+  const std::pair<QModelIndex, const char*> pictures[] = {
+      {folders.index(0, 0), "diropen"},
+      {folders.index(folders.rowCount() - 1, 0), "dirclosed"},
+      {view("RomDrive").model()->index(0, 0), "harddrive"}};
+  for (const auto& [index, name] : pictures) {
+    const QImage shown = index.data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
+    EXPECT_FALSE(shown.isNull()) << name;
+    EXPECT_EQ(shown, builtIn(name)) << name;
   }
 }
 
