@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The two commands of the README: `make run` builds and starts Kestro,
 # `make test` builds and runs every test. Both install what is missing first.
 # `make package` builds the Debian package into build/.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Kestro on large game collections, under Xvfb with a system tray: started in a folder of N
 # sub-folders (its folder lists open there, as when a user's ROMS folder holds N games), timed
 # from exec to the mapping of its window, with its peak memory, median of RUNS starts for each

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sourced by the start-up benchmarks after they set `probe`: a temporary folder `work`, removed
 # at exit with every program started into `pids`; an X display of our own with a system tray,
 # so Kestro finds one as on a desktop; and the surroundings a user's programs see.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardstick of the start-up measurement: the least a Qt 6 program does to show a window
 // of Kestro's size and caption.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opens a folder of many game folders from the ROM folder list, as the user does with Enter
 // on it, and times each opening from the key until the list has shown the folder's entries:
 // the reading, the sort, the list's layout and its painting. Prints the median and the

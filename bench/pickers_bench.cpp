@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a folder of many game folders into a folder list: the listing, the sort without
 // regard to case and the entries, per size of the collection. The time should grow with the
 // count of folders times a little more for the sort.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the settings file's profile access: one read, one write that changes a value and
 // one that finds it unchanged, on a settings file of the usual size and on one of a megabyte,
 // and a whole save of the 34 keys into each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The line "Run Mame" would write, planned and put into words after every change of an option:
 // with every box ticked, the longest line the options give.
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A full save (every value changed, and nothing changed) and a full load, on the shipped
 // settings file and on a 1 MB one, so the cost per file size shows. A full save of the 1 MB
 // file, flushed to disk, should fit in one frame at 60 Hz (16 ms), so pressing "Save

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts a program and measures the time from its exec to the mapping of its first window
 // with a given caption and the processor time it had used by then, then its peak memory a
 // little later, when its start has settled. Prints the three on one line: milliseconds,

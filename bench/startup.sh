@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Kestro's start against an empty Qt 6 window of the same size and caption, under Xvfb with
 # a system tray: each program is started RUNS times, alternating, and timed from its exec to
 # the mapping of its window, with the processor time it used until then; the peak memory is

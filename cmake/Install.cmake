@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The standard install, for any prefix, and the Debian package made from it with CPack.
 #   bin/kestro                                   the program
 #   share/kestro/kestro.ini                      the settings file as shipped (the defaults)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules for the names and the line that reach DOS: what a text may hold, DOS short names,
 // where DOS cuts the command line, and which file DOS runs for a command in a folder.
 #include <fuzzer/FuzzedDataProvider.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads and edits of the settings file on fuzzed file bytes, sections, keys and values.
 // Whatever the file holds, a write the calls accept reads back as written, changes no other
 // line, and a read never writes past its buffer; a removed key or section reads as missing,

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Each option control is named on at most three lines under src/: its field of the record, its
 # row of the option table and its layout row. That holds for every control the layout binds and
 # every field the option table names, the stepped values and the dependent groups included; the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: Kestro itself knows only --help and --version; everything else on it is
 // Qt's (-platform, -style, ...), which the application object takes for itself.
 #pragma once

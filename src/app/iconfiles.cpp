@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the program's icon as the desktop's icon theme wants it: one PNG per size under
 // <folder>/<size>x<size>/apps/kestro.png, all drawn from the window icon's picture.
 #include <QDir>

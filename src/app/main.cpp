@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kestro's start: the window is the program. It is created with every option at its initial
 // state and shown; the program ends when the window goes. Before that, the command line is
 // answered, the settings file is found (and made at the first start), and a second start on

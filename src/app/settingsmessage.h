@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The messages of the start-up, before and as the window shows: the settings file can be
 // written nowhere, or another Kestro holds the settings file and does not answer.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One Kestro per settings file: two windows on one file would save over each other.
 //
 // The first start holds a lock keyed on the settings file's real path and listens on a Unix

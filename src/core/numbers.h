@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number texts: every number in Kestro is kept as text. The stepped values follow the
 // user's decimal separator; labels, the settings file and the command line always use
 // a period. Everything here works on the separator passed in and never on the C

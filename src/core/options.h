@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every option, declared once: one row per option, of the type of its kind. A kind's type holds
 // only its own fields and says, in one place (its functions in options.cpp), how the settings
 // file stores it and reads it back, what it puts on MAME's command line and which fields of the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option set: everything the main window holds, as a plain record with one field per
 // control, named after the control. The window binds its widgets to these fields; every piece
 // of logic reads and writes the record, so it runs without a window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The stepped values, each held as text and moved up or down by a pair of arrow buttons within
 // the limits of its row in the option table.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small text rules shared by every layer: blanks are spaces and tabs, and letter case is
 // folded for ASCII letters only, so that no locale (a Turkish dotless i, say) changes a
 // name, a key or a message.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MAME's command line from the option set: a walk over the option table, each row adding the
 // pieces its kind gives (core/options.h) in table order. Every piece ends in one space; the
 // pieces carry their own separators.

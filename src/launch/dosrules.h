@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What DOS and a one-line batch file can carry: the characters of a name, DOS's short
 // file names, how DOS finds a program, and the 126 characters DOS hands a program after
 // its name.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "launch/run.h"
 
 #include <algorithm>
@@ -62,7 +63,8 @@ std::optional<std::string> refusal(const core::OptionSet& options, std::string_v
   }
   const ProgramSearch search = findDosProgram(options.DirMame, options.mame);
   if (!search.error.empty()) {
-    return "The MAME folder " + inQuotes(options.DirMame) + " cannot be read: " + search.error + ".";
+    return "The MAME folder " + inQuotes(options.DirMame) + " cannot be read: " + search.error +
+           ".";
   }
   if (search.found.empty()) {
     return "The MAME executable " + inQuotes(options.mame) + " is not in the MAME folder " +

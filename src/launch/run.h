@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run behind "Run Mame": the game name from the ROM folder, the command line, the
 // launch script in the MAME folder and its start. What DOS or the script could not
 // carry is refused with a message before anything is written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The launch script: one batch file in the MAME folder whose only content is MAME's
 // command line, rewritten on every run and left on disk afterwards.
 #pragma once

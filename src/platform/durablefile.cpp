@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading a small file whole and replacing it durably: a rename of a flushed temporary file
 // where the folder allows one, else a rewrite in place by a process no kill can stop.
 #include "platform/durablefile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small file kept durably: read whole and bounded, and replaced under a writers' lock so that
 // no reader, crash or kill ever meets half a file. Knows nothing of what the file holds.
 #pragma once

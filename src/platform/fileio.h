@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What every file writer of the program needs from the system: the reason for a failed
 // call in words, and a write that goes on until every byte is out.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The INI file on disk: its text read whole, and edited under the writers' lock with one
 // replacement; and the shapes of the two system calls, one key a call.
 #pragma once

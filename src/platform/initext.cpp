@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // INI text read and edited in one walk of its lines: a read marks where each key asked for
 // stands, an edit builds the new text from the old one's unchanged parts and the changes.
 #include "platform/initext.h"
@@ -22,8 +23,7 @@ struct Line {
   std::size_t begin, textEnd, end;
 };
 
-// The name a section header line opens, up to its last "]" (so any name without a line
-// break reads back as written).
+// The name a header line opens, up to its last "]": any name without a line break reads back.
 std::optional<std::string_view> sectionHeader(std::string_view text) {
   text = trimBlanks(text);
   if (text.empty() || text.front() != '[') return std::nullopt;

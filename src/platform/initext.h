@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file's text, read and edited under the rules of the system calls
 // GetPrivateProfileString and WritePrivateProfileString:
 // - A line "[name]" opens a section: the name runs to the line's last "]", without the blanks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message box as the logic sees it: a prompt, a title, an icon and its buttons.
 // The window shows it modally; tests answer it themselves.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the settings file lives. An installed program (in PREFIX/bin, with the shipped settings
 // in PREFIX/share/kestro) keeps it in the user's configuration folder, whoever runs it; a
 // portable copy, a program without that layout, keeps kestro.ini beside itself as long as it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting the launch script through a command interpreter, without waiting for it. On
 // Linux the interpreter is DOSBox, which runs the batch file and the DOS build of MAME.
 // The run talks to the ScriptStarter interface; tests start the same command as their

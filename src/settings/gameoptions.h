@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Options of a game's own: a section "[Game:NAME]" of the settings file, NAME being the game
 // folder's name, holding only the keys whose values differ from the common options of the user
 // sections, under the same names (never the executable's). A game with such a section loads the

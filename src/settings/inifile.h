@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as the settings layer uses it: values by section and key, without the
 // blanks around them, empty when the file, section or key is missing; a save of many keys in
 // one replacement of the file; and the one check of the file as a whole, made once at start-up.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file's keys in the order the save writes them and the loads read them: the
 // rows of the option table that the file keeps, gathered at compile time, and the section
 // names of the user and the default profile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last games run, newest first, kept in a section of their own in the settings file: for
 // each, the game's folder and the MAME folder it ran from. A save writes the whole section in
 // one replacement of the file, and the other sections never change for it.

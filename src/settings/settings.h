@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving the option set into the user sections of the settings file, and loading it back
 // from the user sections (at every activation of the window) or from the default sections
 // that ship with the file ("Default Settings").

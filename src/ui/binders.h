@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The widget kinds' table: one entry per kind of control in the layout, saying how its widget
 // is made, how it is bound and whether its caption is fitted, so that the window's builder,
 // its binder and the layout's rows cannot disagree about a kind.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Captions that are never clipped. The layout's boxes were measured for a bitmap font narrower
 // than any font here, so a caption that does not fit widens its control to the right, as far as
 // its frame or page and its neighbours allow, and wraps onto the lines its height holds; only

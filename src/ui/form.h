@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's logic without the window: it owns the option set and answers each
 // event of the window with the handler of the control that raised it. The Qt window
 // binds its widgets to the option set and forwards events here; tests drive it directly.

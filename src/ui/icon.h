@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's icon: a 64 x 64 picture of an arcade stick, painted in code. It is the window
 // icon and the tray icon.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's layout as data: every control of the six tabs, one row each, with its
 // kind, the frame or tab that holds it, its caption, its place in twips, its font and what it
 // is bound to: a field of the option set, a stepped value's arrow, a command or the pickers it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt window of Kestro: the six tabs built from the layout table, each widget bound to its
 // field of the option set by a binder, events forwarded to MainForm, and the tray icon that brings
 // the window back after "Minimize". The controls of a tab are made and bound when the tab first

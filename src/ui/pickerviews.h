@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Qt faces of the picker models: a drive list (combo box), a folder list (double-click
 // or Enter opens a folder) and a file list. Each is a view over a small item model that reads
 // the picker's own list when asked, so a folder of many thousands of entries is neither copied

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Names of folders and files, paths and values from the settings file are text, never markup.
 // Qt guesses rich text in tooltips (and in labels and message boxes left to guess), and reads
 // "&" in menu and button texts as the mark of a shortcut key; a folder named like a tag would

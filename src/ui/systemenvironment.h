@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the program learns of the desktop at start: the user's decimal separator and whether
 // there is a system tray to hide the window to.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The single instance between real processes: a first start runs Qt's event loop in a child,
 // later starts claim in children of their own, each with the environment of its login.
 #include "app/singleinstance.h"

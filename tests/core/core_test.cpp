@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Number texts under either decimal separator, the option groups, and the arrow buttons.
 #include <gtest/gtest.h>
 

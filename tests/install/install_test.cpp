@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Kestro as installed: the prefix install, the Debian package, and the real program started
 // from them as its own process on Qt's offscreen platform, driven by the probe (probe.cpp).
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loaded into a real Kestro (LD_PRELOAD) by the install tests to drive its window. It reports
 // lines to the file KESTRO_PROBE_REPORT and clicks as KESTRO_PROBE_MODE says:
 //   save     "shown", "state <name> <0|1>" for every check box and option button, ticks

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MAME's command line: each control's piece once, as literal text written from MAME's option
 // names, numbers as the line writes them, and the order of the pieces.
 #include "launch/commandline.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drive, folder and file lists on real folders: what each lists, which changes it
 // reports, and folders that are gone.
 #include "launch/pickers/pickers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run on real folders and real DOSBox: the script, what DOS and DOSBox take, the refusals,
 // the warning about a line DOS cuts, and DOSBox closing or waiting after MAME.
 #include "launch/run.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file on real files: the system call's reading rules, edits byte for byte, and
 // writers that are killed, race, or meet links, leftovers, odd files and permission bits.
 #include <fcntl.h>

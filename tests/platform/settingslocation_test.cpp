@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the settings file lives, on real folders, found by a child that read-only bits stop.
 #include "platform/settingslocation.h"
 

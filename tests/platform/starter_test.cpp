@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starting the launch script: where DOSBox is looked for, and what the started program inherits
 // (DOSBox's command line: the real runs of tests/launch/run_test.cpp).
 #include "platform/starter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Options of a game's own through a real settings file: the game's keys over the common ones,
 // the save of its differences, and the section made and removed with every other byte kept.
 #include "settings/gameoptions.h"

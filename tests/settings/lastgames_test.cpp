@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last games in the settings file: what a hand-edited section loads as, one game under any
 // spelling of its folders, and a save that changes only its section (a saver killed anywhere:
 // settingsfile_test.cpp).

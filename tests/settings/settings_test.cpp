@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and loading the option set through a real settings file in a fresh folder.
 #include "settings/settings.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as a whole: what no control changed, values of any length too, survives a
 // save byte for byte, a save (of the options or of the last games) is all of it or none of it
 // even when the saver is killed, and a file that cannot be a settings file is named.

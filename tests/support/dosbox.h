@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DOSBox as the tests run it: the very command the program starts, run as the test's own child
 // and waited for, so a test reads only finished files and ends only its own process.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh folder for one test, removed with everything in it when the test ends. Tests use
 // it as the program's folder, so none reads or writes a settings file of another.
 #pragma once

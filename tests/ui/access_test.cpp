@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as assistive technology and the keyboard reach it: the accessibility tree walked
 // in-process (as a screen reader sees it through AT-SPI), its actions, and the keys of the option
 // groups and the joystick list. Every way of changing a control must reach the record.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Options of a game's own in the real window: the game folder list's context menu by mouse and
 // by keyboard, opening and leaving such a game, "Save Settings" either way, the return from the
 // tray, a last game of the tray run with its own options (MAME run by DOSBox), and the lists

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "Run Mame" after the pickers and "Set EXE" as a user works them, with MAME (our DOS stand-in)
 // run for real by DOSBox, which hands it the command line; the line shown before the run, and
 // the tray menu's last games.

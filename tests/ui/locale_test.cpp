@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window under a comma locale: the stepped value follows the user's decimal separator while
 // its label, like the settings file, keeps the period, and a saved value comes back the same.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window tests run on Qt's offscreen platform unless told otherwise, so they need no
 // display and run side by side.
 #include <gtest/gtest.h>

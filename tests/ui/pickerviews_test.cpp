@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drive, folder and file lists as the user and assistive technology meet them: the
 // pickers' entries in their order, opening by double-click and Enter, typing the first letters
 // of a name to reach it, and names shown as they are, never as markup.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder names that look like markup, planted where the lists open: every tooltip and the line
 // shown before the run read them as text. As markup they would load /dev/zero without limit,
 // freeze the window over nested tables or simply render.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window clicked as a user does: its layout, the widgets and the option set in step both
 // ways, the monitor warning, the settings file, and the window's life from start-up to exit.
 #include <QAccessible>

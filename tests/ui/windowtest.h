@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fresh main window for each test over a fresh folder as the program's folder, with helpers
 // that drive it as a user does: bring a control's tab to the front and click it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Change notifications of the picker models: the form listens to run its change handlers,
 // and the Qt views listen to show the model again. A subscription ends when either side
 // goes first, so a view may outlive its model and a model its views.

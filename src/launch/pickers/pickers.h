@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The drive, folder and file lists with which the user points at MAME and at the game:
 // what each list holds and the changes it reports, free of any window toolkit. On Linux
 // a drive is a mounted file system, named by the folder it is mounted on.
