@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
@@ -33,15 +34,17 @@ QString shownName(const std::string& name) { return QFile::decodeName(name.c_str
 enum class Picture { Drive, OpenFolder, ClosedFolder };
 
 QIcon builtInIcon(const char* name, QStyle::StandardPixmap standIn) {
-  const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png");
-  if (!QFile::exists(path.arg(QLatin1StringView(name)).arg(kSmallIcon))) {
-    return QApplication::style()->standardIcon(standIn);
-  }
   // The small picture alone, as the style gives it: reading a picture costs more than
-  // scaling one on a screen that draws two pixels per point.
-  QIcon icon;
-  icon.addFile(path.arg(QLatin1StringView(name)).arg(kSmallIcon), QSize(kSmallIcon, kSmallIcon));
-  return icon;
+  // scaling one on a screen that draws two pixels per point. Read as the PNG it is: left to
+  // guess the format, Qt would load every image format plug-in to ask it first.
+  QImageReader reader(QStringLiteral(":/qt-project.org/styles/commonstyle/images/%1-%2.png")
+                          .arg(QLatin1StringView(name))
+                          .arg(kSmallIcon),
+                      "png");
+  reader.setAutoDetectImageFormat(false);
+  const QImage picture = reader.read();
+  if (picture.isNull()) return QApplication::style()->standardIcon(standIn);
+  return QIcon(QPixmap::fromImage(picture));
 }
 
 const QIcon& pickerIcon(Picture which) {
