@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/commandline.h"
+#include "app/fontsetup.h"
 #include "app/settingsmessage.h"
 #include "app/singleinstance.h"
 #include "platform/settingslocation.h"
@@ -34,6 +35,7 @@ int main(int argc, char* argv[]) {
       break;
   }
 
+  app::FontSetUp fonts;
   QApplication application(argc, argv);
   std::vector<std::string> leftOver;
   for (const QString& argument : QApplication::arguments())
@@ -52,6 +54,7 @@ int main(int argc, char* argv[]) {
       // Said on the screen too: a start from the menu has no terminal.
       const platform::Message message = app::noAnswerMessage(location.file);
       std::fprintf(stderr, "kestro: %s\n", message.prompt.c_str());
+      fonts.wait();
       QMessageBox box(QMessageBox::Critical, QString::fromStdString(message.title),
                       QString::fromStdString(message.prompt), QMessageBox::Ok);
       box.setTextFormat(Qt::PlainText);
@@ -70,6 +73,7 @@ int main(int argc, char* argv[]) {
   environment.settingsWritable = location.writable;
   // A window hidden to the tray is not closed; the window itself ends the program.
   QApplication::setQuitOnLastWindowClosed(false);
+  fonts.wait();
   ui::MainWindow window(std::move(environment));
   // A second start brings the window back as the tray icon does.
   QObject::connect(&instance, &app::SingleInstance::comeForward, &window,
