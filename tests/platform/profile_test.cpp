@@ -36,11 +36,9 @@ class Profile : public ::testing::Test {
     return readIniFile(file).value(section, key).value_or("");
   }
   // "" when the write went through, else why not.
-  std::string write(const std::string& section, const std::string& key,
-                    const std::string& text) const {
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), text.c_str(), file.c_str())
-               ? ""
-               : std::strerror(errno);
+  std::string write(const char* section, const std::string& key, const std::string& text) const {
+    const int error = editIniFile(file, [&](IniText& ini) { ini.set(section, key, text); });
+    return error ? std::strerror(error) : "";
   }
 
   test::TempFolder folder;
@@ -93,9 +91,6 @@ const EditCase kEditCases[] = {
     // Only the value changes, with the blanks as given.
     {kUser, "userSETTINGSvid", "VESA", " 3", "Vesa = 2\r", "Vesa = 3\r"},
     {kUser, "UserSettingsVid", "gamma", " .8", "gamma=\" 1.2\"", "gamma= .8"},
-    {"[V]\nk=\" 3\"\n", "V", "k", " 3", "\" 3\"", " 3"},
-    // A value that reads back as it reads already keeps its line.
-    {"[V]\nk = 'a b' \n", "v", "K", "a b", "", ""},
     // A key line without "=" is the key and takes the value.
     {"[S]\nk\nk=v\n", "S", "k", "1", "k\n", "k=1\n"},
     {"[S]\n K \n", "S", "k", "", " K \n", " K =\n"},
@@ -121,8 +116,7 @@ const EditCase kEditCases[] = {
 
 TEST_F(Profile, AnEditChangesOnlyItsLinesAndAFileItLeavesAsItWasIsNotRewritten) {
   for (const EditCase& edit : kEditCases) {
-    SCOPED_TRACE(std::string(edit.section) + " " + (edit.key ? edit.key : "") + " in " +
-                 edit.before.substr(0, 20));
+    SCOPED_TRACE(&edit - kEditCases);
     writeFile(file, edit.before);
     const fs::file_time_type longAgo = test::ageFile(file);
     EXPECT_EQ(editIniFile(file,
