@@ -39,7 +39,6 @@ const Case kCases[] = {
   {false, true,  "ro", "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "portable"},
   {false, false, "ro", "",        "ro",   "",     "prog//kestro.ini",               false, "portable"},
   // Installed: never beside the program, even where its user (root) may write there.
-  {true,  true,  "",   "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
   {true,  true,  "rw", "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
   {true,  false, "",   "rel/cfg", "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
   {true,  false, "",   "",        "home", "mine", "home/.config/kestro/kestro.ini", true,  "mine"},
