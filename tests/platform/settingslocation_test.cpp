@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <string>
 
 #include "support/tempfolder.h"
@@ -15,49 +14,40 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Beside { None, Writable, ReadOnly };
-
+// Each file made holds the name of its kind: "shipped", "portable" or "mine" (the user's).
 struct Case {
   bool installed;  // the shipped settings lie in share/kestro
   bool programFolderWritable;
-  Beside beside;
+  const char* beside;      // the portable file beside the program: "", "rw" or "ro"
   const char* configHome;  // relative to the case's folder when it starts with "/"
   const char* home;        // "home" (writable), "ro" (read-only) or "relhome" (relative)
-  const char* userFile;    // in home/.config/kestro: "mine", "!" (read-only), "->" (a link to
-                           // nothing) or "" (none)
-  // Expected, relative to the case's folder:
-  const char* file;
+  const char* userFile;    // in home/.config/kestro: "mine", "ro" (mine, read-only), "->" (a
+                           // link to nothing) or "" (none)
+  const char* file;        // expected, relative to the case's folder
   bool writable;
-  const char* content;  // "shipped", "portable", "mine" or "" for no file
+  const char* content;  // of the file, "" for none
 };
 
 // The program's folder is given with a trailing separator, which the portable file's name
 // keeps: the folder and the name are joined as text.
 // clang-format off
 const Case kCases[] = {
-  {false, true,  Beside::None,     "",        "home", "",     "prog//kestro.ini",               true,  ""},
-  {false, true,  Beside::Writable, "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
-  {false, false, Beside::Writable, "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
-  {false, false, Beside::ReadOnly, "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "portable"},
-  {false, true,  Beside::ReadOnly, "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "portable"},
-  {false, false, Beside::ReadOnly, "",        "ro",   "",     "prog//kestro.ini",               false, "portable"},
+  {false, true,  "",   "",        "home", "",     "prog//kestro.ini",               true,  ""},
+  {false, true,  "rw", "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
+  {false, false, "rw", "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
+  {false, false, "ro", "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "portable"},
+  {false, true,  "ro", "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "portable"},
+  {false, false, "ro", "",        "ro",   "",     "prog//kestro.ini",               false, "portable"},
   // Installed: never beside the program, even where its user (root) may write there.
-  {true,  true,  Beside::None,     "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
-  {true,  true,  Beside::Writable, "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
-  {true,  false, Beside::None,     "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "shipped"},
-  {true,  false, Beside::None,     "rel/cfg", "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
-  {true,  false, Beside::None,     "",        "home", "mine", "home/.config/kestro/kestro.ini", true,  "mine"},
-  {true,  false, Beside::None,     "",        "home", "!",    "home/.config/kestro/kestro.ini", false, "mine"},
-  {true,  false, Beside::None,     "",        "ro",   "",     "share/kestro/kestro.ini",        false, "shipped"},
-  {true,  false, Beside::None,     "",        "home", "->",   "share/kestro/kestro.ini",        false, "shipped"},
-  {true,  false, Beside::None,     "",        "relhome", "",  "share/kestro/kestro.ini",        false, "shipped"},
+  {true,  true,  "rw", "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
+  {true,  false, "",   "rel/cfg", "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
+  {true,  false, "",   "",        "home", "mine", "home/.config/kestro/kestro.ini", true,  "mine"},
+  {true,  false, "",   "",        "home", "ro",   "home/.config/kestro/kestro.ini", false, "mine"},
+  {true,  false, "",   "",        "ro",   "",     "share/kestro/kestro.ini",        false, "shipped"},
+  {true,  false, "",   "",        "home", "->",   "share/kestro/kestro.ini",        false, "shipped"},
+  {true,  false, "",   "",        "relhome", "",  "share/kestro/kestro.ini",        false, "shipped"},
 };
 // clang-format on
-
-const std::map<std::string_view, std::string> kContents = {{"shipped", "[DefaultVid]\nshipped\n"},
-                                                           {"portable", "[EXE]\nportable\n"},
-                                                           {"mine", "[UserSettingsVid]\nmine\n"},
-                                                           {"", ""}};
 
 // Made by the test, then given to the user that runs the case.
 void make(const fs::path& path, bool writable, const std::string* bytes = nullptr) {
@@ -66,39 +56,35 @@ void make(const fs::path& path, bool writable, const std::string* bytes = nullpt
 }
 
 TEST(SettingsLocation, FollowsTheTableOfPlaces) {
+  const std::string shipped = "shipped", portable = "portable", mine = "mine";
   for (const Case& example : kCases) {
     SCOPED_TRACE(&example - kCases);
     test::TempFolder folder;
     const fs::path base = folder.path();
     make(base, true);
     make(base / "share/kestro", true);
-    if (example.installed) make(base / "share/kestro/kestro.ini", false, &kContents.at("shipped"));
+    if (example.installed) make(base / "share/kestro/kestro.ini", false, &shipped);
     make(base / "prog", true);
-    if (example.beside != Beside::None) {
-      make(base / "prog/kestro.ini", example.beside == Beside::Writable, &kContents.at("portable"));
-    }
+    const std::string beside = example.beside, home = example.home, userFile = example.userFile;
+    if (!beside.empty()) make(base / "prog/kestro.ini", beside == "rw", &portable);
     make(base / "prog", example.programFolderWritable);
-    make(base / "home", true);
-    const std::string userFile = example.userFile;
     if (!userFile.empty()) make(base / "home/.config/kestro", true);
-    if (userFile == "mine" || userFile == "!") {
-      make(base / "home/.config/kestro/kestro.ini", userFile != "!", &kContents.at("mine"));
+    if (userFile == "mine" || userFile == "ro") {
+      make(base / "home/.config/kestro/kestro.ini", userFile == "mine", &mine);
     } else if (userFile == "->") {
       fs::create_symlink(base / "elsewhere", base / "home/.config/kestro/kestro.ini");
     }
-    const std::string home = example.home;
     make(base / "home", home != "ro");
 
     std::string configHome = example.configHome;
     if (configHome.starts_with('/')) configHome = base.string() + configHome;
-    const SettingsPlaces places{
-        .programFolder = (base / "prog/").string(),
-        .configHome = configHome,
-        .home = home == "home" || home == "ro" ? (base / "home").string() : home,
-        .shippedDefaults = (base / "share/kestro/kestro.ini").string()};
+    const SettingsPlaces places{.programFolder = (base / "prog/").string(),
+                                .configHome = configHome,
+                                .home = home == "relhome" ? home : (base / "home").string(),
+                                .shippedDefaults = (base / "share/kestro/kestro.ini").string()};
     const std::string expected = base.string() + "/" + example.file;
     // As one line: the file, whether it is writable and a problem says so, where "--help"
-    // (finding without making) differs, and anything made outside the case's folder.
+    // (finding without making) differs, and anything made by looking or through the link.
     const std::string found = test::inChild(
         [&] {
           fs::current_path(base);
@@ -112,12 +98,11 @@ TEST(SettingsLocation, FollowsTheTableOfPlaces) {
                       ? " --help says " + looked.file
                       : "") +
                  (madeByLooking ? " made by looking" : "") +
-                 (fs::exists(base / "elsewhere") ? " followed the link" : "") +
-                 (fs::exists(base / "relhome") ? " made in the current folder" : "");
+                 (fs::exists(base / "elsewhere") ? " followed the link" : "");
         },
         test::kBoundUser);
     EXPECT_EQ(found, expected + (example.writable ? " writable" : " read-only"));
-    EXPECT_EQ(test::readFile(expected), kContents.at(example.content));
+    EXPECT_EQ(test::readFile(expected), example.content);
   }
 }
 

@@ -22,34 +22,22 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A "dosbox" in the current folder and below it: only a full path finds one, and a search that
-// finds none names the package to install.
-TEST(DosBoxStarter, OnlyFullPathsOfTheSearchPathAreSearched) {
+// A "dosbox" in the current folder and below it: only a full path of the search path finds
+// one (the message when none does: tests/launch/run_test.cpp).
+TEST(FindProgram, OnlyFullPathsOfTheSearchPathAreSearched) {
   test::TempFolder folder;
   const std::string script = "#!/bin/sh\n";
   test::make(folder.path() / "bin", 0755);
   for (const char* planted : {"dosbox", "bin/dosbox"})
     test::make(folder.path() / planted, 0700, 0, &script);
-  const fs::path before = fs::current_path();
-  fs::current_path(folder.path());
-  for (const char* relative : {"", ".", ":", "bin", "./bin", "/nonexistent::/also-not"}) {
-    EXPECT_EQ(DosBoxStarter(relative).findInterpreter(),
-              "DOSBox, which runs the launch script and MAME, is not installed: there is no "
-              "program \"dosbox\" in the search path. Install the Debian package \"dosbox\".")
-        << '"' << relative << '"';
-  }
-  fs::current_path(before);
-  EXPECT_EQ(findProgram("dosbox", "bin:" + folder.str() + "/bin"), folder.str() + "/bin/dosbox");
-}
-
-// Starts `sh -c script` detached in the folder and returns what it wrote to "out".
-std::string startedShellWrites(const fs::path& folder, const std::string& script) {
-  const fs::path out = folder / "out";
-  const std::optional<std::string> failure = startDetached(
-      {.program = "/bin/sh", .arguments = {"-c", script}, .workingFolder = folder.string()});
-  if (failure) return "not started: " + *failure;
-  test::waitUntil([&] { return fs::exists(out); }, std::chrono::seconds(10));
-  return test::readFile(out);
+  EXPECT_EQ(test::inChild([&] {
+              fs::current_path(folder.path());
+              std::string found;
+              for (const char* relative : {"", ".", ":", "bin", "./bin", "/nonexistent::/also-not"})
+                found += findProgram("dosbox", relative);
+              return found + findProgram("dosbox", "bin:" + folder.str() + "/bin");
+            }),
+            folder.str() + "/bin/dosbox");
 }
 
 // Where the kernel has no close_range, as before Linux 5.9: a seccomp filter answers ENOSYS.
@@ -70,6 +58,7 @@ bool withoutCloseRange() {
 TEST(StartDetached, TheProgramStartsCleanOrTheFailureIsNamed) {
   for (const bool closeRange : {true, false}) {
     test::TempFolder folder;
+    const fs::path out = folder.path() / "out";
     EXPECT_EQ(test::inChild([&]() -> std::string {
                 if (!closeRange && !withoutCloseRange()) return "no seccomp filter";
                 if (::dup2(::open("/dev/null", O_RDONLY), 57) != 57) return "no descriptor 57";
@@ -80,13 +69,17 @@ TEST(StartDetached, TheProgramStartsCleanOrTheFailureIsNamed) {
                 for (const int number : {32, 33}) {
                   ::syscall(SYS_rt_sigaction, number, ignore, nullptr, (NSIG - 1) / 8);
                 }
-                std::string found = startedShellWrites(
-                    folder.path(),
-                    "{ pwd; grep SigIgn /proc/$$/status; test -e /proc/$$/fd/57 && echo open || "
-                    "echo closed; } > out.tmp; mv out.tmp out; sleep 1");
-                // The program still runs, yet no child is left to wait for: no zombie.
-                if (::waitpid(-1, nullptr, WNOHANG) != -1 || errno != ECHILD) found += "a child";
-                return found;
+                const std::optional<std::string> failure = startDetached(
+                    {.program = "/bin/sh",
+                     .arguments = {"-c",
+                                   "{ pwd; grep SigIgn /proc/$$/status; test -e /proc/$$/fd/57 "
+                                   "&& echo open || echo closed; } > out.tmp; mv out.tmp out"},
+                     .workingFolder = folder.str()});
+                if (failure) return "not started: " + *failure;
+                // No child is left to wait for: no zombie.
+                if (::waitpid(-1, nullptr, WNOHANG) != -1 || errno != ECHILD) return "a child";
+                test::waitUntil([&] { return fs::exists(out); }, std::chrono::seconds(10));
+                return test::readFile(out);
               }),
               folder.str() + "\nSigIgn:\t0000000000000000\nclosed\n")
         << (closeRange ? "with" : "without") << " close_range";
