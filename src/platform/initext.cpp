@@ -279,18 +279,6 @@ std::vector<std::optional<std::string>> IniText::values(std::span<const IniKey> 
   return values;
 }
 
-std::vector<std::string> IniText::keys(std::string_view section) const {
-  std::vector<std::string> names;
-  std::vector<std::string_view> seen;  // a line without "=" hides its key too
-  walkSection(text_, section, [&](const Line&, const KeyLine& key) {
-    const auto same = [&](std::string_view name) { return equalsIgnoringCase(name, key.name); };
-    if (std::ranges::any_of(seen, same)) return;
-    seen.push_back(key.name);
-    if (key.equals != std::string_view::npos) names.emplace_back(key.name);
-  });
-  return names;
-}
-
 std::vector<std::string> IniText::sections() const {
   std::vector<std::string> names;
   walk(text_, [&](const Line&, std::string_view, std::optional<std::string_view> header) {

@@ -49,8 +49,6 @@ class IniText {
   std::optional<std::string> value(std::string_view section, std::string_view key) const;
   // The values of many keys, in the order asked, from one walk of the text.
   std::vector<std::optional<std::string>> values(std::span<const IniKey> keys) const;
-  // The names of the keys that hold a value in `section`, in file order, each once.
-  std::vector<std::string> keys(std::string_view section) const;
   // The names of all sections, in file order, each once (as its first header writes it).
   std::vector<std::string> sections() const;
 
