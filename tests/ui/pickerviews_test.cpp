@@ -9,6 +9,7 @@
 #include <QListView>
 #include <QTextDocument>
 #include <filesystem>
+#include <ranges>
 
 #include "windowtest.h"
 
@@ -51,16 +52,9 @@ class PickerViews : public WindowTest {
     for (int row = 0; row < model.rowCount(); ++row) names << model.index(row, 0).data().toString();
     return names;
   }
-  // The names of a picker's drives, folder entries or files.
   static QStringList names(const auto& entries) {
     QStringList names;
-    for (const auto& entry : entries) {
-      if constexpr (requires { entry.name; }) {
-        names << QString::fromStdString(entry.name);
-      } else {
-        names << QString::fromStdString(entry);
-      }
-    }
+    for (const std::string& name : entries) names << QString::fromStdString(name);
     return names;
   }
   QString current(std::string_view name) const {
@@ -70,11 +64,12 @@ class PickerViews : public WindowTest {
 
 TEST_F(PickerViews, EachListShowsItsPickersEntriesInOrderAndReadsThemAloud) {
   MainForm& form = window->form();
+  const auto named = std::views::transform(&launch::FolderEntry::name);
   const std::pair<std::string_view, QStringList> lists[] = {
       {"RomDrive", names(form.RomDrive().drives())},
       {"MameDrive", names(form.MameDrive().drives())},
-      {"RomDir", names(form.RomDir().entries())},
-      {"MameDir", names(form.MameDir().entries())},
+      {"RomDir", names(form.RomDir().entries() | named)},
+      {"MameDir", names(form.MameDir().entries() | named)},
       {"MameFile", {"MAME.EXE", "mess.exe"}}};
   for (const auto& [name, entries] : lists) {
     SCOPED_TRACE(name);

@@ -57,7 +57,8 @@ const std::tuple<std::string_view, std::string_view, QRect, QString, QString, do
     {"vidgammal", "vidgamma", {16, 24, 73, 17}, " 1.2", " 1.2", 8, false},
     {"strtchl", "vmof", {16, 40, 57, 33}, "  Disable   Stretch mode (pixel doubling)", "", 6, true},
     {"stretche", "vmof", {40, 24, 17, 17}, "", "  Disable   Stretch mode (pixel doubling)", 6, false},
-    {"chkinvmisromc", "otherf", {16, 184, 177, 25}, "Check the selected game for invalid / missing roms", "", 6.75, true}};
+    {"chkinvmisromc", "otherf", {16, 184, 177, 25}, "Check the selected game for invalid / missing roms", "", 6.75, true},
+    {"loaddef", "", {152, 272, 105, 25}, "Default Settings", "", 8, false}};
 // clang-format on
 
 TEST_F(Window, LayoutCaptionsAndNames) {
