@@ -74,7 +74,6 @@ TEST_F(RunMame, ThroughThePickersMameGetsTheLineOfTheClickedOptionsAsTheButtonTe
   showTabOf("RomDrive");
   QTest::keyClick(&widget("RomDrive"), Qt::Key_Down);
   EXPECT_EQ(widget<QListView>("RomDir").currentIndex().data().toString(), "MAME");
-  EXPECT_EQ(window->form().MameDir().path(), folder.str());
   EXPECT_EQ(options().DirMame, "");
   showTabOf("MameDrive");
   QTest::keyClick(&widget("MameDrive"), Qt::Key_Down);
@@ -103,7 +102,6 @@ TEST_F(RunMame, ThroughThePickersMameGetsTheLineOfTheClickedOptionsAsTheButtonTe
   ASSERT_TRUE(messages.empty()) << messages.front().prompt;
   ASSERT_TRUE(dosbox.waitForExit()) << dosbox.log();
   EXPECT_EQ(bat(), line);
-  EXPECT_EQ(label("gamename"), "pacman");
 
   for (const char* option : {"dispvercpyc", "listsupc", "gmdirdescc", "reqromc", "reqsampc"}) {
     click(option);
@@ -215,7 +213,6 @@ TEST_F(GameOptionsWindow, AGameKeepsItsOwnOptionsAndTheOthersTheCommonOnes) {
   open();
   // The lists open where the newest last game ran, as if the user had opened them.
   EXPECT_EQ(options().DirMame, mame.string());
-  EXPECT_EQ(window->form().MameFile().files(), std::vector<std::string>{"MAME.EXE"});
   EXPECT_EQ(window->form().RomDir().path(), (mame / "ROMS").string());
   EXPECT_EQ(widget<QComboBox>("RomDrive").currentIndex(), 1);
   EXPECT_EQ(contextMenu("ROMS", false), nullptr) << "no game folder, no menu";

@@ -313,7 +313,6 @@ TEST_F(Access, RolesNamesAndEveryActionReachTheRecord) {
                     : options().*std::get<bool core::OptionSet::*>(row->bound))
         << name;
   }
-  // Every check box and option button of the layout was reached.
   EXPECT_EQ(reached, std::ranges::count_if(kControls, [](const Control& row) {
               return row.kind == Kind::CheckBox || row.kind == Kind::OptionButton;
             }));
