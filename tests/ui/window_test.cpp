@@ -182,13 +182,11 @@ TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   widget("runmame").setFocus(Qt::TabFocusReason);
-  const struct {
-    int tab;
-    const char *loaded, *clicked, *saved;
-  } cases[] = {{1, "vidvesa2", "vidvesa4", "\nvesa= 4\n"},
-               {2, "orfx", "ase", "\nsynced= 1\n"},
-               {3, "snd3", "snd5", "\nsndcard= 5\n"},
-               {4, "dmousec", "dmousec", "\nnomouse= 0\n"}};
+  const std::tuple<int, const char*, const char*, const char*> cases[] = {
+      {1, "vidvesa2", "vidvesa4", "\nvesa= 4\n"},
+      {2, "orfx", "ase", "\nsynced= 1\n"},
+      {3, "snd3", "snd5", "\nsndcard= 5\n"},
+      {4, "dmousec", "dmousec", "\nnomouse= 0\n"}};
   auto& tabs = widget<QTabWidget>("optiontabs");
   QTabBar& bar = *tabs.tabBar();
   for (const auto& [tab, loaded, clicked, saved] : cases) {
@@ -207,7 +205,7 @@ TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
   }
   click("saveset");
   const std::string file = test::readFile(home / "kestro.ini");
-  for (const auto& row : cases) EXPECT_THAT(file, HasSubstr(row.saved));
+  for (const auto& [tab, loaded, clicked, saved] : cases) EXPECT_THAT(file, HasSubstr(saved));
   click("loaddef");
   EXPECT_TRUE(checked("vidvesa3"));
 }
