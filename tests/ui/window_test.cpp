@@ -1,11 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window clicked as a user does: its layout, the widgets and the option set in step both
-// ways, the monitor warning, the settings file, and the window's life from start-up to exit.
+// ways, the monitor warning, the settings file, and the window's life from start-up to exit. Then
+// the window as assistive technology and the keyboard reach it: the accessibility tree walked
+// in-process (as a screen reader sees it through AT-SPI), its actions, and the keys of the option
+// groups and the joystick list. Every way of changing a control must reach the record.
+#include <gmock/gmock.h>
+
 #include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QSlider>
 #include <QTabBar>
 #include <QTimer>
@@ -21,11 +28,22 @@ namespace kestro::ui {
 namespace {
 
 namespace fs = std::filesystem;
+using ::testing::HasSubstr;
 using Window = WindowTest;
+using Access = WindowTest;
 
-QString spoken(QWidget& control) {
-  return QAccessible::queryAccessibleInterface(&control)->text(QAccessible::Name);
+void walk(QAccessibleInterface* node, std::vector<QAccessibleInterface*>& nodes) {
+  nodes.push_back(node);
+  for (int i = 0; i < node->childCount(); ++i) {
+    if (QAccessibleInterface* child = node->child(i)) walk(child, nodes);
+  }
 }
+
+QAccessibleInterface* accessible(QWidget& widget) {
+  return QAccessible::queryAccessibleInterface(&widget);
+}
+
+QString spoken(QWidget& control) { return accessible(control)->text(QAccessible::Name); }
 
 // Name, where its place counts from (the tab control if empty), its place there in pixels (the
 // layout's twips over 15, rounded), caption, what a screen reader says if not the caption, font
@@ -80,10 +98,9 @@ TEST_F(Window, LayoutCaptionsAndNames) {
 // a handler. The record, not Qt's auto-exclusive buttons, decides which member of a group is on.
 TEST_F(Window, WidgetsAndRecordFollowEachOther) {
   open();
-  for (const char* button : {"vidvesa2", "vidmon2", "vidmon3", "vidmon3"}) click(button);
+  for (const char* button : {"vidmon2", "vidmon3", "vidmon3"}) click(button);
   EXPECT_FALSE(options().vidmon2 || checked("vidmon2"));
   EXPECT_TRUE(options().vidmon3 && checked("vidmon3")) << "a click on the one on keeps it on";
-  EXPECT_TRUE(options().vidvesa2 && checked("vidvesa2")) << "another group is left alone";
   auto& width = widget<QLineEdit>("vidresx");
   click("vidreson");  // its handler enables the boxes on the field the click wrote
   QTest::keyClicks(&width, "6a4-0");
@@ -156,22 +173,20 @@ TEST_F(Window, CheckingTheFrequencyBoxWarnsBeforeEnablingItsButtonsEveryTime) {
 
 // A tab's controls are made when the tab first shows: chosen with Ctrl+Tab, which moves the focus
 // into it, or with the mouse, each shows what the settings file held at start-up, and a click on
-// it reaches the record and the save.
+// it reaches the record and the save; "Default Settings" loads the file's defaults.
 TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
   test::writeFile(home / "kestro.ini",
                   "[UserSettingsVid]\nvesa= 2\nflipx= 1\n[UserSettingsAud]\nsndcard= 3\n"
-                  "[UserSettingsMisc]\nnomouse= 1\n");
+                  "[UserSettingsMisc]\nnomouse= 1\n[DefaultVid]\nvesa= 3\n");
   open();
   window->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   widget("runmame").setFocus(Qt::TabFocusReason);
-  const struct {
-    int tab;
-    const char *loaded, *clicked, *saved;
-  } cases[] = {{1, "vidvesa2", "vidvesa4", "\nvesa= 4\n"},
-               {2, "orfx", "ase", "\nsynced= 1\n"},
-               {3, "snd3", "snd5", "\nsndcard= 5\n"},
-               {4, "dmousec", "dmousec", "\nnomouse= 0\n"}};
+  const std::tuple<int, const char*, const char*, const char*> cases[] = {
+      {1, "vidvesa2", "vidvesa4", "\nvesa= 4\n"},
+      {2, "orfx", "ase", "\nsynced= 1\n"},
+      {3, "snd3", "snd5", "\nsndcard= 5\n"},
+      {4, "dmousec", "dmousec", "\nnomouse= 0\n"}};
   auto& tabs = widget<QTabWidget>("optiontabs");
   QTabBar& bar = *tabs.tabBar();
   for (const auto& [tab, loaded, clicked, saved] : cases) {
@@ -190,47 +205,28 @@ TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
   }
   click("saveset");
   const std::string file = test::readFile(home / "kestro.ini");
-  for (const auto& row : cases) EXPECT_NE(file.find(row.saved), std::string::npos) << row.saved;
+  for (const auto& [tab, loaded, clicked, saved] : cases) EXPECT_THAT(file, HasSubstr(saved));
+  click("loaddef");
+  EXPECT_TRUE(checked("vidvesa3"));
 }
 
-// A saved value comes back at each return from the tray and "Default Settings" loads the file's
-// defaults; a file too large to be one is named once and never overwritten; a save that fails
-// says why and loses nothing.
-TEST_F(Window, TheSettingsFileSavedRestoredOrLeftAlone) {
-  constexpr std::uintmax_t kHuge = std::uintmax_t{1} << 40;  // sparse: no disk space taken
-  const struct {
-    std::string in, atStart, atSave;
-  } cases[] = {{"huge", ": it holds", ":\nFile too large"},
-               {"plain/file", "", ":\nNot a directory"},
-               {"usual", "", ""}};
-  for (const char* in : {"usual", "huge", "plain"}) fs::create_directories(folder.path() / in);
-  test::writeFile(folder.path() / "usual" / "kestro.ini", "[DefaultVid]\nvesa= 3\n");
-  test::writeFile(folder.path() / "huge" / "kestro.ini", "[UserSettingsVid]\ngamma= 2\n");
-  fs::resize_file(folder.path() / "huge" / "kestro.ini", kHuge);
-  test::writeFile(folder.path() / "plain" / "file", "x");
-  for (const auto& [in, atStart, atSave] : cases) {
-    SCOPED_TRACE(in);
-    home = folder.path() / in;
-    const std::string ini = (home / "kestro.ini").string();
-    open();
-    ASSERT_EQ(messages.size(), atStart.empty() ? 0u : 1u);
-    if (!atStart.empty()) {
-      EXPECT_NE(messages[0].prompt.find(ini + atStart), std::string::npos);
-    }
-    EXPECT_EQ(label("vidgammal"), " 1.2") << "the start-up values stand";
-    click("vidgamup");
-    click("saveset");
-    EXPECT_EQ(label("vidgammal"), " 1.3");
-    backFromTray();
-    EXPECT_EQ(label("vidgammal"), atSave.empty() ? "1.3" : " 1.2");
-    ASSERT_EQ(messages.size(), (atStart.empty() ? 0u : 1u) + (atSave.empty() ? 0u : 1u));
-    if (!atSave.empty()) {
-      EXPECT_NE(messages.back().prompt.find(ini + atSave), std::string::npos);
-    }
-  }
-  click("vidvesa1");
-  click("loaddef");  // the last window's, over the usual file
-  EXPECT_TRUE(checked("vidvesa3"));
+// A file too large to be a settings file is named once, at start-up, and never read; a save into
+// it says why it failed and loses nothing.
+TEST_F(Window, ASettingsFileTooLargeIsNamedOnceAndASaveThatFailsSaysWhy) {
+  const std::string ini = (home / "kestro.ini").string();
+  test::writeFile(ini, "[UserSettingsVid]\ngamma= 2\n");
+  fs::resize_file(ini, std::uintmax_t{1} << 40);  // sparse: no disk space taken
+  open();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_THAT(messages[0].prompt, HasSubstr(ini + ": it holds"));
+  EXPECT_EQ(label("vidgammal"), " 1.2") << "the start-up values stand";
+  click("vidgamup");
+  click("saveset");
+  EXPECT_EQ(label("vidgammal"), " 1.3");
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_THAT(messages[1].prompt, HasSubstr(ini + ":\nFile too large"));
+  backFromTray();
+  EXPECT_EQ(messages.size(), 2u);
 }
 
 // The start-up, seen in what it resets, runs on the first show and on each return from the tray or
@@ -284,6 +280,109 @@ TEST_F(Window, LifeFromStartUpToExit) {
     QTimer::singleShot(60000, window.get(), [] { QCoreApplication::exit(1); });
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_FALSE(window->trayIcon().isVisible());
+  }
+}
+
+TEST_F(Access, RolesNamesAndEveryActionReachTheRecord) {
+  open();
+  // A screen reader reaches a tab's controls by choosing the tab, which makes them.
+  QAccessibleInterface* bar = accessible(*widget<QTabWidget>("optiontabs").tabBar());
+  for (int tab = 0; tab < bar->childCount(); ++tab) {
+    bar->child(tab)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  }
+  std::vector<QAccessibleInterface*> nodes;
+  walk(accessible(*window), nodes);
+  // Check boxes first: the two that switch their dependants on come before those dependants.
+  std::stable_partition(nodes.begin(), nodes.end(), [](QAccessibleInterface* node) {
+    return node->role() == QAccessible::CheckBox;
+  });
+  int reached = 0;
+  for (QAccessibleInterface* node : nodes) {
+    const std::string name = node->object() ? node->object()->objectName().toStdString() : "";
+    const auto* row = std::ranges::find(kControls, name, &Control::name);
+    if (row == std::end(kControls)) continue;  // Qt's inner widgets and list entries
+    const bool box = row->kind == Kind::CheckBox;
+    if (!box && row->kind != Kind::OptionButton) continue;
+    ++reached;
+    EXPECT_EQ(node->role(), box ? QAccessible::CheckBox : QAccessible::RadioButton) << name;
+    node->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(box ? options().*std::get<int core::OptionSet::*>(row->bound) == 1
+                    : options().*std::get<bool core::OptionSet::*>(row->bound))
+        << name;
+  }
+  EXPECT_EQ(reached, std::ranges::count_if(kControls, [](const Control& row) {
+              return row.kind == Kind::CheckBox || row.kind == Kind::OptionButton;
+            }));
+  EXPECT_EQ(messages.size(), 1u) << "the frequency warning, for the frequency box";
+  accessible(widget("vidresx"))->setText(QAccessible::Value, "800");
+  EXPECT_EQ(options().vidresx, "800");
+  accessible(widget("fsslid"))->valueInterface()->setCurrentValue(5);
+  EXPECT_EQ(options().fsslid, 5);
+
+  // A label that shows a value speaks it, with its purpose as the description; so does the
+  // game name once a run has set it.
+  accessible(widget("vidgamup"))
+      ->actionInterface()
+      ->doAction(QAccessibleActionInterface::pressAction());
+  ASSERT_TRUE(QTest::qWaitFor([this] { return options().gamma == "1.3"; }));
+  click("runmame");  // refused, no MAME folder, but names the game
+  for (const std::string name : {"vidgammal", "sndvoltxt", "beaml", "flickerl", "gamename"}) {
+    QAccessibleInterface* node = accessible(widget(name));
+    EXPECT_EQ(node->text(QAccessible::Name), label(name)) << name;
+    EXPECT_EQ(node->text(QAccessible::Description).isEmpty(), name == "gamename");
+  }
+  EXPECT_EQ(label("gamename").toStdString(), folder.path().string());
+}
+
+TEST_F(Access, OneTabStopPerGroupAndTheArrowKeysMoveInsideIt) {
+  open();
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+  click("vidvesa2");
+  for (const char* frame : {"vidtweak", "viddep", "vidvm", "vidmon", "sndcard", "sndrate", "sndbit",
+                            "sndstereo", "sndopl", "vgafreqf"}) {
+    int stops = 0;
+    for (auto* button : widget(frame).findChildren<QRadioButton*>()) {
+      stops += (button->focusPolicy() & Qt::TabFocus) != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(stops, 1) << frame;
+  }
+  widget("vidvesa2").setFocus(Qt::TabFocusReason);
+  QTest::keyClick(&widget("vidvesa2"), Qt::Key_Down);
+  EXPECT_TRUE(options().vidvesa3 && !options().vidvesa2);
+  EXPECT_EQ(QApplication::focusWidget(), &widget("vidvesa3"));
+  QTest::keyClick(&widget("vidvesa3"), Qt::Key_Tab);
+  EXPECT_FALSE(widget("vidvm").isAncestorOf(QApplication::focusWidget()));
+  EXPECT_TRUE(options().vidvesa3) << "leaving the group changes nothing";
+}
+
+TEST_F(Access, TheJoystickListAndTheRecordAgreeBothWays) {
+  open();
+  showTabOf("JoyList");
+  auto& list = widget<QListWidget>("JoyList");
+  const auto selected = [&list] {
+    const QList<QListWidgetItem*> items = list.selectedItems();
+    return items.isEmpty() ? -1 : list.row(items.front());
+  };
+  const auto clickRow = [&list](int row, Qt::KeyboardModifiers keys = {}) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, keys,
+                      list.visualItemRect(list.item(row)).center());
+  };
+  list.setFocus(Qt::TabFocusReason);  // tabbing in with nothing selected selects nothing
+  EXPECT_EQ(options().JoyList, -1);
+  EXPECT_EQ(selected(), -1);
+  clickRow(2);
+  EXPECT_EQ(options().JoyList, 2);
+  clickRow(2, Qt::ControlModifier);  // clears the selection
+  EXPECT_EQ(selected(), -1);
+  EXPECT_EQ(options().JoyList, -1);
+  clickRow(4);
+  QTest::keyClick(&list, Qt::Key_Down);
+  EXPECT_EQ(options().JoyList, 5);
+  for (const int row : {9, -1, 24}) {
+    options().JoyList = row;
+    window->showRecord();
+    EXPECT_EQ(selected(), row);
   }
 }
 
