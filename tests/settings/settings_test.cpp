@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saving and loading the option set through a real settings file in a fresh folder.
+// Saving and loading the option set through a real settings file in a fresh folder: the user
+// sections, the shipped defaults, and a game's own section over the common options.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/numbers.h"
 #include "core/options.h"
+#include "settings/gameoptions.h"
 #include "settings/inifile.h"
 #include "settings/keytable.h"
 #include "support/tempfolder.h"
@@ -21,6 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using core::OptionSet;
 using test::readFile;
+using test::writeFile;
+using Ints = std::vector<int>;
 
 // Option set i of seven: member i of every group the file keeps (its last when it has fewer),
 // boxes all ticked (0), all clear (1) or every other one, and values across their ranges.
@@ -66,6 +71,11 @@ class Settings : public ::testing::Test {
     }
     return values.substr(1);
   }
+  OptionSet load(std::string_view game) {
+    OptionSet options;
+    loadGameOptions(options, remembered, ini, '.', game);
+    return options;
+  }
 
   test::TempFolder folder;
   const std::string ini = (folder.path() / "kestro.ini").string();
@@ -83,71 +93,133 @@ TEST_F(Settings, ANewFileHoldsTheKeysInOrderAndALoadRestoresEveryStoredControl) 
             "[UserSettingsAud]\nsndcard= 0\nsndrate= 11025\nsndbit= 8\nstereo= 1\nym3812= 1\n"
             "volume=-12\n[UserSettingsMisc]\njoy= 24\nnomouse= 1\n[EXE]\nexe=MAME0.EXE\n");
   for (int i = 0; i < 7; ++i) {
-    OptionSet options = sample(i);
-    ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
-    EXPECT_EQ(saved(options), readFile(ini)) << "a save changes no control";
+    ASSERT_TRUE(saveUserSettings(sample(i), remembered, ini, '.').saved);
     OptionSet loaded;
     loadUserSettings(loaded, remembered, ini, '.');
     EXPECT_EQ(saved(loaded), readFile(ini)) << i;
   }
+  // The shipped defaults, loaded over two option sets that differ in every control, leave them
+  // alike: every key holds a value its control takes. A first run shows them.
+  fs::copy_file(KESTRO_SHIPPED_INI, ini, fs::copy_options::overwrite_existing);
+  OptionSet first, overAll = sample(0), overNone = sample(1);
+  loadUserSettings(first, remembered, ini, '.');
+  loadDefaultSettings(overAll, remembered, ini, '.');
+  loadDefaultSettings(overNone, remembered, ini, '.');
+  EXPECT_EQ(overAll.mame, "MAME0.EXE") << "the default load keeps the executable";
+  overAll.mame = overNone.mame = "";  // the executable has no default
+  EXPECT_EQ(saved(first), saved(overAll));
+  EXPECT_EQ(saved(overNone), saved(overAll));
 }
 
-TEST_F(Settings, StoredValuesSetTheirControlsAndBadOnesLeaveThem) {
-  test::writeFile(ini,
-                  "[UserSettingsVid]\ntweak=01\ngamma=.8\nstretch=1\nrotate=1\nantialias=0\n"
-                  "transparent=0\nframeskip=3.5\n[UserSettingsAud]\nsndcard=3\nsndrate=44100\n"
-                  "[UserSettingsMisc]\njoy=2.5\n");
-  OptionSet options;
-  loadUserSettings(options, remembered, ini, '.');
-  EXPECT_EQ(options.gamma + " " + options.vidgammal, ".8 .8");
-  // With the round trip, this pins both ways of the values that hold a trick.
-  const std::vector<int> controls = {options.vidtweakon, options.stretche, options.orrof,
-                                     options.antid,      options.transd,   options.fsslid,
-                                     options.JoyList,    options.snd3,     options.sndr3};
-  EXPECT_EQ(controls, (std::vector<int>{1, 0, 1, 1, 1, 4, 2, 1, 1}));
-  // Values out of range or holding no number leave their controls.
-  test::writeFile(
-      ini,
-      "[UserSettingsVid]\nscanlines=yes\nvsync=2\ngamma=bright\nframeskip=12\nbeam=\n"
-      "[UserSettingsAud]\nsndcard=2\n[UserSettingsMisc]\njoy=1e9\n[EXE]\nexe=MAME4.EXE\n");
-  options = sample(4);
+// Values that hold a trick set their controls, bad ones leave them; keys no control feeds write
+// back what was last loaded, also after "Default Settings".
+TEST_F(Settings, StoredValuesSetTheirControlsAndKeysNoControlFeedsWriteBackWhatWasLoaded) {
+  writeFile(ini,
+            "[UserSettingsVid]\nscanlines=yes\nvsync=2\ngamma=bright\nframeskip=12\nbeam=\n"
+            "[UserSettingsAud]\nsndcard=2\n[UserSettingsMisc]\njoy=1e9\n[EXE]\nexe=MAME4.EXE\n");
+  OptionSet options = sample(4);
   const std::string before = saved(options);
   loadUserSettings(options, remembered, ini, '.');
   EXPECT_EQ(saved(options), before);
-}
 
-TEST_F(Settings, KeysNoControlFeedsWriteBackWhatWasLastLoadedAlsoAfterDefaultSettings) {
-  // Groups with no button on, the keys carried over, texts that hold no number.
-  test::writeFile(ini,
-                  "[UserSettingsVid]\nvesa=0\nresx=wide\nresy= 400\nvgafreq= 2\n"
-                  "[UserSettingsAud]\nsndrate=8000\n");
-  OptionSet options;
+  writeFile(ini,
+            "[UserSettingsVid]\ntweak=01\nvesa=0\nresx=wide\nresy= 400\ngamma=.8\nvgafreq= 2\n"
+            "stretch=1\nrotate=1\nantialias=0\ntransparent=0\nframeskip=3.5\n"
+            "[UserSettingsAud]\nsndcard=3\nsndrate=44100\n[UserSettingsMisc]\njoy=2.5\n");
+  options = {};
   loadUserSettings(options, remembered, ini, '.');
+  EXPECT_EQ(options.gamma + " " + options.vidgammal, ".8 .8");
+  // With the round trip, this pins both ways of the values that hold a trick.
+  EXPECT_EQ(Ints({options.vidtweakon, options.stretche, options.orrof, options.antid,
+                  options.transd, options.fsslid, options.JoyList, options.snd3, options.sndr3}),
+            Ints({1, 0, 1, 1, 1, 4, 2, 1, 1}));
   options.vidreson = 1;  // the resolution boxes feed the command line, not the file
   options.vidresx = options.vidresy = "1024";
   ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
-  EXPECT_EQ(stored({"vesa", "resx", "resy", "vgafreq", "sndrate"}), "0 wide 400 2 8000");
+  EXPECT_EQ(stored({"vesa", "resx", "resy", "vgafreq"}), "0 wide 400 2");
   // A group of two with neither button on counts as its second button.
-  EXPECT_EQ(stored({"tweak", "depth", "sndbit", "stereo", "ym3812"}), "0 16 16 0 0");
+  EXPECT_EQ(stored({"depth", "sndbit", "stereo", "ym3812"}), "16 16 0 0");
   fs::copy_file(KESTRO_SHIPPED_INI, ini, fs::copy_options::overwrite_existing);
   loadDefaultSettings(options, remembered, ini, '.');
   ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
   EXPECT_EQ(stored({"resx", "resy", "vgafreq"}), "640 480 0");
 }
 
-TEST_F(Settings, AFirstRunShowsTheShippedDefaultsAndEachSetsItsControl) {
-  fs::copy_file(KESTRO_SHIPPED_INI, ini);
-  OptionSet first = sample(0), overAll = sample(0), overNone = sample(1);
-  loadUserSettings(first, remembered, ini, '.');
-  EXPECT_EQ(first.mame, "");  // the executable has no default
-  loadDefaultSettings(overAll, remembered, ini, '.');
-  loadDefaultSettings(overNone, remembered, ini, '.');
-  EXPECT_EQ(overAll.mame, "MAME0.EXE") << "the default load keeps the executable";
-  // Loaded over two option sets that differ in every control, the defaults leave them alike:
-  // every key holds a value its control takes.
-  overAll.mame = overNone.mame = "";
-  EXPECT_EQ(saved(first), saved(overAll));
-  EXPECT_EQ(saved(overNone), saved(overAll));
+TEST_F(Settings, NamesAGameFolderCannotHaveHaveNoSection) {
+  for (const std::string_view bad : {"", ".", "..", "a/b", "a\nb", "a\x7f", " a", "a\t"}) {
+    EXPECT_EQ(gameSection(bad), std::nullopt) << bad;
+    EXPECT_EQ(giveOwnOptions(ini, bad), EINVAL) << bad;
+  }
+  EXPECT_EQ(gameSection("Ms. Pac-Man [a]"), "Game:Ms. Pac-Man [a]");
+}
+
+// The common options reach every key a game does not hold; what it holds with a value its
+// control takes wins; the rest is read as the start-up load reads it.
+TEST_F(Settings, AGameLoadsItsKeysOverTheCommonOnes) {
+  const std::string common =
+      "[UserSettingsVid]\nscanlines=0\ngamma=1.2\nframeskip=0\nresx=640\n"
+      "[UserSettingsAud]\nsndcard=0\n[EXE]\nexe=MAME.EXE\n[DefaultAud]\nsndrate=22050\n";
+  const std::string games =
+      "[game:PACMAN]\nscanlines= 1\ngamma=.8\nframeskip=12\nsndcard=2\nexe=EVIL.EXE\n"
+      "resx=800\ncolour=red\n[Game:galaga]\n[Game:a/b]\n[Game: c]\n[Game:]\n[Game:Galaga]\n";
+  writeFile(ini, common + games);
+  EXPECT_EQ(gamesWithOwnOptions(ini), (std::vector<std::string>{"PACMAN", "galaga"}));
+  EXPECT_TRUE(holdsGame(gamesWithOwnOptions(ini), "Pacman"));
+
+  OptionSet pacman = load("Pacman");
+  EXPECT_EQ(Ints({pacman.vidscanlines, pacman.fsslid, pacman.snd1, pacman.sndr2}),
+            Ints({1, 0, 1, 1}));
+  EXPECT_EQ(pacman.gamma + " " + pacman.vidgammal + " " + pacman.mame, ".8 .8 MAME.EXE");
+  EXPECT_EQ(remembered.values[9], "800") << "resx, which no control shows, travels on";
+
+  // A common change reaches the game where it holds nothing; its own scan lines stay.
+  writeFile(ini,
+            "[UserSettingsVid]\nscanlines=0\nframeskip=3\n[UserSettingsAud]\nsndcard=3\n" + games);
+  pacman = load("pacman");
+  EXPECT_EQ(Ints({pacman.vidscanlines, pacman.fsslid, pacman.snd3}), Ints({1, 3, 1}));
+  EXPECT_EQ(pacman.mame, "");
+  const OptionSet galaga = load("galaga");
+  EXPECT_EQ(Ints({galaga.vidscanlines, galaga.fsslid, galaga.snd3}), Ints({0, 3, 1}));
+  EXPECT_EQ(galaga.gamma, "") << "as the start-up load gives it";
+}
+
+// Each step edits the file as the user would; the file's bytes after it.
+TEST_F(Settings, AGameSectionHoldsTheDifferencesAndNothingElseChanges) {
+  const std::string head =
+      "; mine\r\n[UserSettingsVid]\r\nscanlines = 1 \r\ngamma=1.2\r\n[DefaultVid]\r\n"
+      "vsync=1\r\n\r\n";
+  const std::string other = "[Game:galaga]\r\nror=1\r\n";
+  writeFile(ini, head + "[Game:pacman]\r\n; note\r\nscanlines=0\r\n" + other);
+
+  OptionSet options = load("PACMAN");
+  ASSERT_EQ(options.vidscanlines, 0);
+  options.vidscanlines = 1;  // now the common value: the key leaves
+  options.gamma = "1.20";    // the same number, written alike
+  options.vidvsync = 0;      // differs from the default the common options fall back on
+  options.vidror = 1;
+  ASSERT_TRUE(saveGameOptions(options, remembered, ini, '.', "PACMAN").saved);
+  const std::string text = readFile(ini);
+  const std::string pacman = text.substr(head.size(), text.size() - head.size() - other.size());
+  EXPECT_EQ(text.substr(0, head.size()) + text.substr(text.size() - other.size()), head + other);
+  EXPECT_TRUE(pacman.starts_with("[Game:pacman]\r\n; note\r\n"))
+      << "the header and the comment stay";
+  // Every key but those equal to the common ones; none of the executable.
+  for (const std::string_view key : {"scanlines=", "gamma=", "exe=", "\nvsync= 0", "ror= 1"}) {
+    EXPECT_EQ(pacman.find(key) != std::string::npos, key == "\nvsync= 0" || key == "ror= 1")
+        << key << " in " << pacman;
+  }
+  ASSERT_TRUE(saveGameOptions(options, remembered, ini, '.', "pacman").saved);
+  EXPECT_EQ(readFile(ini), text) << "a second save changes nothing";
+  const OptionSet back = load("pacman");
+  EXPECT_EQ(Ints({back.vidscanlines, back.vidvsync, back.vidror}), Ints({1, 0, 1}));
+
+  // Made empty at the end, kept when it is there under any case, removed whole.
+  EXPECT_EQ(giveOwnOptions(ini, "dkong"), 0);
+  EXPECT_EQ(readFile(ini), text + "[Game:dkong]\r\n");
+  EXPECT_EQ(giveOwnOptions(ini, "DKONG"), 0);
+  EXPECT_EQ(useCommonOptions(ini, "Pacman"), 0);
+  EXPECT_EQ(readFile(ini), head + other + "[Game:dkong]\r\n");
+  EXPECT_EQ(load("dkong").vidscanlines, 1) << "an empty section is the common options";
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file as a whole: what no control changed, values of any length too, survives a
 // save byte for byte, a save (of the options or of the last games) is all of it or none of it
-// even when the saver is killed, and a file that cannot be a settings file is named.
+// even when the saver is killed, and a file that cannot be a settings file is named; the last
+// games' section, loaded from hand edits and saved.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,6 +32,7 @@ class SettingsFile : public ::testing::Test {
   test::TempFolder folder;
   const std::string file = (folder.path() / "kestro.ini").string();
 };
+using LastGames = SettingsFile;
 
 // Replaces the value of `key` in the first section named `section` of `text`.
 std::string withValue(std::string text, std::string_view section, std::string_view key,
@@ -76,11 +78,8 @@ TEST_F(SettingsFile, ASaverKilledAnywhereLeavesWholeSavesOnly) {
   saves[1].fsslid = 7;
   saves[1].mame = "MAME37B.EXE";
   saves[1].gamma = "0.8";
-  std::vector<LastGame> lists[2];
-  for (const std::string game : {"a", "b", "c", "d", "e"}) {
-    lists[0].push_back({"/r/ROMS/" + game, "/one"});
-    lists[1].push_back({"/s/ROMS/" + game + game, "/two"});
-  }
+  const std::vector<LastGame> lists[2] = {{{"/r/ROMS/a", "/one"}, {"/r/ROMS/b", "/one"}},
+                                          {{"/s/ROMS/aa", "/two"}}};
   // After rounds 0, 1, 2, 3 the file holds the settings and the list of saves 1 and 0, 1 and 1,
   // 0 and 1, 0 and 0: four whole states, one of which a kill must leave.
   const auto save = [&](int round) {
@@ -106,10 +105,8 @@ TEST_F(SettingsFile, ASaverKilledAnywhereLeavesWholeSavesOnly) {
 }
 
 TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamed) {
-  const struct {
-    std::int64_t size;  // -1: no file, -2: a folder
-    std::string named;  // empty: nothing to name
-  } cases[] = {
+  // The file's size (-1: no file, -2: a folder) and the text naming it (empty: none).
+  const std::pair<std::int64_t, std::string> cases[] = {
       {-1, ""},  // the usual first start
       {platform::kDurableMaxBytes, ""},
       {platform::kDurableMaxBytes + 1,
@@ -130,6 +127,65 @@ TEST_F(SettingsFile, AFileThatCannotBeASettingsFileIsNamed) {
     EXPECT_EQ(problem.has_value(), !named.empty()) << size;
     EXPECT_NE(problem.value_or("").find(named), std::string::npos) << problem.value_or("");
   }
+}
+
+std::string entry(const std::string& game, const std::string& mame, int number) {
+  const std::string n = std::to_string(number);
+  return "game" + n + "=" + game + "\r\nmamedir" + n + "=" + mame + "\r\n";
+}
+
+// "rom (mame); " for each game, in order.
+std::string listed(const std::vector<LastGame>& games) {
+  std::string text;
+  for (const LastGame& game : games) text += game.romFolder + " (" + game.mameFolder + "); ";
+  return text;
+}
+
+TEST_F(LastGames, AHandEditedSectionLoadsInNormalFormWithoutBrokenOrRepeatedEntries) {
+  const std::string longPath = "/" + std::string(300, 'l') + "/" + std::string(300, 'm');
+  const std::pair<std::string, std::string> cases[] = {
+      {entry("/p/", "/m/", 1) + entry("/r//x/../../p", "/m/.", 2) + entry("/./p", "/m", 3),
+       "/p (/m); "},
+      {"game1=#\x01;==noise\nmamedir1=%%\n" + entry("ROMS/relative", "/m", 2) + entry("/a", "", 3) +
+           "game4=/b\r\n" + entry(longPath, "/m", 5),
+       longPath + " (/m); "},
+      {entry("\"/a \"", " /m ", 1) + entry("/b", "/m", 9), "/a  (/m); "},
+  };
+  for (const auto& [section, loaded] : cases) {
+    writeFile(file, "[EXE]\nexe=MAME.EXE\n[LastGames]\r\n" + section + "[[[\n= ]\n");
+    EXPECT_EQ(listed(loadLastGames(file)), loaded) << section;
+  }
+}
+
+TEST_F(LastGames, OneGameUnderAnySpellingMovesToTheTopAndPushesNoEntryOut) {
+  std::vector<LastGame> games;
+  for (const char* game : {"/p", "/a", "/b", "/c", "/d"}) games.insert(games.begin(), {game, "/m"});
+  const std::tuple<LastGame, const char*> runs[] = {
+      {{"/p/", "/m/"}, "/p (/m); /d (/m); /c (/m); /b (/m); /a (/m); "},
+      {{"/x/../d", "/m"}, "/d (/m); /p (/m); /c (/m); /b (/m); /a (/m); "},
+      {{"/p", "/other"}, "/p (/other); /d (/m); /p (/m); /c (/m); /b (/m); "},
+      {{"ROMS/e", "/m"}, nullptr},  // not taken: a relative path, a line break
+      {{"/e\n", "/m"}, nullptr},
+  };
+  for (const auto& [run, after] : runs) {
+    const std::string before = listed(games);
+    EXPECT_EQ(rememberLastGame(games, run), after != nullptr) << run.romFolder;
+    EXPECT_EQ(listed(games), after ? after : before) << run.romFolder;
+  }
+}
+
+TEST_F(LastGames, ASaveChangesOnlyItsSectionAndReadsBackWhole) {
+  const std::string user = "; mine\r\n[UserSettingsVid]\r\nscanlines = 1 \r\n";
+  const std::string defaults = "\r\n[DefaultVid]\r\nframeskip= 2\r\n; keep this\r\n";
+  writeFile(file, user + "[LastGames]\r\n" + entry("/r/a", "/m", 1) + entry("/r/b", "/m", 2) +
+                      entry("/r/c", "/m", 3) + defaults);
+  // A folder ending in a blank is quoted, so the read gives it back.
+  const std::vector<LastGame> games = {{"/r/b", "/m"}, {"/r/new ", "/m two"}};
+  ASSERT_EQ(saveLastGames(games, file), 0);
+  EXPECT_EQ(readFile(file), user + "[LastGames]\r\n" + entry("/r/b", "/m", 1) +
+                                entry("\"/r/new \"", "/m two", 2) + "game3=\r\nmamedir3=\r\n" +
+                                defaults);
+  EXPECT_EQ(listed(loadLastGames(file)), listed(games));
 }
 
 }  // namespace
