@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Number texts under either decimal separator, the option groups, and the arrow buttons.
+// Number texts under either decimal separator, and the arrow buttons of the stepped values.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,21 +45,6 @@ TEST(Numbers, ReadWrittenAndRounded) {
   for (const auto& [text, separator, value] : whole) {
     EXPECT_EQ(wholeNumber<std::int16_t>(text, separator), value) << text;
   }
-}
-
-TEST(OptionGroups, OneOnTurnsTheRestOfItsGroupOffAndLeavesOtherGroups) {
-  OptionSet options;
-  const std::span<const Choice> monitors = groupOf(&OptionSet::vidmon3);
-  ASSERT_EQ(monitors.size(), 4u);
-  setOptionButton(options, &OptionSet::vidvesa2, true);
-  for (const Choice& member : monitors) setOptionButton(options, member.button, true);
-  setOptionButton(options, &OptionSet::vidmon2, true);
-  for (const Choice& member : monitors) {
-    EXPECT_EQ(options.*member.button, member.button == &OptionSet::vidmon2) << member.stored;
-  }
-  setOptionButton(options, &OptionSet::vidmon2, false);  // a group may be left with none on
-  for (const Choice& member : monitors) EXPECT_FALSE(options.*member.button);
-  EXPECT_TRUE(options.vidvesa2);
 }
 
 using Texts = std::vector<std::string>;

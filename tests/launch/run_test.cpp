@@ -230,21 +230,26 @@ TEST(RunMame, ListingsKeepDosBoxOpenAndAFailedStartIsNamed) {
                                             HasSubstr("cannot be started: Exec format error."))));
 }
 
-// Video pieces bring the tail to 119 characters; DOS cuts it within "-soundcard 7 ". DOSBox
-// runs the test program as MAME, whatever the case of its name.
+// A piece of every kind, in the option table's order, makes a line DOS cuts within
+// "-noantialias ". DOSBox runs the test program as MAME, whatever the case of its name.
 TEST(RunMame, ALineDosWouldCutRunsOnlyWhenTheUserSaysOk) {
   MameFolder m;
   core::OptionSet& o = m.options;
-  o.vidvesa2 = o.viddep2 = o.vidmon4 = o.snd7 = o.sndr2 = true;
-  o.tripbufe = o.antid = o.transd = o.dmousec = 1;
+  o.vidvesa2 = o.viddep2 = o.vidmon4 = o.snd7 = o.sndr2 = o.sndb2 = o.sndstereo1 = true;
+  o.vidntsc = o.vidreson = o.tripbufe = o.antid = o.transd = o.logc = o.dmousec = 1;
+  o.vidscanlines = 0;
+  o.vidresx = "320";
+  o.vidresy = "240";
   o.gamma = "1.4";
+  o.flicker = "5";
+  o.volume = "-3";
   o.fsslid = 11;
   o.JoyList = 9;
   o.mame = "mame.exe";
   const std::string tail =
-      " pacman -vesamode vesa2b -depth 16 -monitor arcade -gamma 1.4 -triplebuffer "
-      "-noantialias -notranslucency -frameskip 11 -soundcard 7 -sr 22050 -joy wingwarrior "
-      "-nomouse ";
+      " pacman -vesamode vesa2b -noscanlines -depth 16 -ntsc -monitor arcade -resolution 320x240 "
+      "-gamma 1.4 -triplebuffer -noantialias -notranslucency -frameskip 11 -flicker 5 -soundcard 7 "
+      "-sr 22050 -sb 16 -stereo -volume -3 -joy wingwarrior -log -nomouse ";
   for (const bool ok : {false, true}) {
     m.answer = ok ? platform::MessageAnswer::Ok : platform::MessageAnswer::Cancel;
     m.messages.clear();
@@ -252,8 +257,8 @@ TEST(RunMame, ALineDosWouldCutRunsOnlyWhenTheUserSaysOk) {
     ASSERT_EQ(m.messages.size(), 1u);
     EXPECT_EQ(m.messages[0].buttons, platform::MessageButtons::OkCancel);
     EXPECT_THAT(m.messages[0].prompt,
-                AllOf(HasSubstr("at most 126 characters"), HasSubstr("has 167."),
-                      HasSubstr("from the option \"-soundcard\" on")));
+                AllOf(HasSubstr("at most 126 characters"), HasSubstr("has 248."),
+                      HasSubstr("from the option \"-noantialias\" on")));
     EXPECT_EQ(test::readFile(m.script()), ok ? "mame.exe" + tail : "");
     EXPECT_EQ(m.dosbox.starts(), ok ? 1 : 0);
   }
