@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The settings file as a whole: what no control changed, values of any length too, survives a
-// save byte for byte, a save (of the options or of the last games) is all of it or none of it
-// even when the saver is killed, and a file that cannot be a settings file is named; the last
-// games' section, loaded from hand edits and saved.
+// The settings file as a whole: a save (of the options or of the last games) is all of it or
+// none of it even when the saver is killed, and a file that cannot be a settings file is named;
+// the last games' section, loaded from hand edits and saved.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -33,37 +32,6 @@ class SettingsFile : public ::testing::Test {
   const std::string file = (folder.path() / "kestro.ini").string();
 };
 using LastGames = SettingsFile;
-
-// Replaces the value of `key` in the first section named `section` of `text`.
-std::string withValue(std::string text, std::string_view section, std::string_view key,
-                      std::string_view value) {
-  const std::size_t line = text.find("\n" + std::string(key) + "=", text.find(section));
-  const std::size_t begin = line + key.size() + 2;
-  return text.replace(begin, text.find('\n', begin) - begin, value);
-}
-
-TEST_F(SettingsFile, WhatNoControlChangedComesBackFromASaveByteForByte) {
-  writeFile(file, readFile(KESTRO_SHIPPED_INI));
-  OptionSet first;  // every key holds a value, so no load falls back to a default
-  Remembered firstRemembered;
-  loadDefaultSettings(first, firstRemembered, file, '.');
-  ASSERT_TRUE(saveUserSettings(first, firstRemembered, file, '.').saved);
-  // Edited by hand: a quoted value of a key no control feeds, values longer than a first read
-  // takes, blanks around a value a control feeds.
-  std::string edited = withValue(readFile(file), "[UserSettingsVid]", "vgafreq", "\"3\"");
-  edited = withValue(edited, "[UserSettingsVid]", "resx", "640 " + std::string(300, 'x'));
-  edited = withValue(edited, "[UserSettingsVid]", "vesa", "  \"2\"  ");
-  edited = withValue(edited, "[EXE]", "exe", std::string(260, 'M') + ".EXE");
-  writeFile(file, edited);
-  OptionSet options;
-  Remembered remembered;
-  const fs::file_time_type longAgo = test::ageFile(file);
-  loadUserSettings(options, remembered, file, '.');
-  EXPECT_TRUE(options.vidvesa2);
-  ASSERT_TRUE(saveUserSettings(options, remembered, file, '.').saved);
-  EXPECT_EQ(readFile(file), edited);
-  EXPECT_EQ(fs::last_write_time(file), longAgo) << "a save that changes nothing rewrites nothing";
-}
 
 // "Save Settings" and the last games each write with one replacement: a saver killed at any
 // moment leaves whole saves only, never one run's game beside another run's MAME folder.
