@@ -146,7 +146,6 @@ TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
       {[](MameFolder& m) { m.options.mame = "MA%E.EXE"; }, "executable's name \"MA%E.EXE\""},
       // Outside ROMS the whole path would become the game's name on MAME's line.
       {[](MameFolder& m) { m.game = "../../etc"; }, "ROMS/../../etc\" is no game's folder"},
-      {[](MameFolder& m) { m.game = ""; }, "ROMS/\" is no game's folder"},
       {[](MameFolder& m) { m.options.vidreson = 1, m.options.vidresy = "24>0"; },
        "custom resolution height \"24>0\""},
       {[](MameFolder& m) { m.options.mame = "mame0106b.exe"; }, "has no DOS file name"},
