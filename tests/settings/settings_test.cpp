@@ -185,12 +185,11 @@ TEST_F(Settings, AGameLoadsItsKeysOverTheCommonOnes) {
 TEST_F(Settings, AGameSectionHoldsTheDifferencesAndNothingElseChanges) {
   const std::string head =
       "; mine\r\n[UserSettingsVid]\r\nscanlines = 1 \r\ngamma=1.2\r\n[DefaultVid]\r\n"
-      "vsync=1\r\n\r\n";
+      "vsync=1\r\nflipx=0\r\n\r\n";
   const std::string other = "[Game:galaga]\r\nror=1\r\n";
   writeFile(ini, head + "[Game:pacman]\r\n; note\r\nscanlines=0\r\n" + other);
 
   OptionSet options = load("PACMAN");
-  ASSERT_EQ(options.vidscanlines, 0);
   options.vidscanlines = 1;  // now the common value: the key leaves
   options.gamma = "1.20";    // the same number, written alike
   options.vidvsync = 0;      // differs from the default the common options fall back on
@@ -201,8 +200,10 @@ TEST_F(Settings, AGameSectionHoldsTheDifferencesAndNothingElseChanges) {
   EXPECT_EQ(text.substr(0, head.size()) + text.substr(text.size() - other.size()), head + other);
   EXPECT_TRUE(pacman.starts_with("[Game:pacman]\r\n; note\r\n"))
       << "the header and the comment stay";
-  // Every key but those equal to the common ones; none of the executable.
-  for (const std::string_view key : {"scanlines=", "gamma=", "exe=", "\nvsync= 0", "ror= 1"}) {
+  // Every key but those equal to the common ones (a default where the user holds none); none of
+  // the executable.
+  for (const std::string_view key :
+       {"scanlines=", "gamma=", "flipx=", "exe=", "\nvsync= 0", "ror= 1"}) {
     EXPECT_EQ(pacman.find(key) != std::string::npos, key == "\nvsync= 0" || key == "ror= 1")
         << key << " in " << pacman;
   }
