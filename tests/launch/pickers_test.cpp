@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-TEST(Drives, TheRootFirstThenFileSystemsThatCanHoldGames) {
+TEST(Drives, TheRootFirstThenFileSystemsThatCanHoldGamesAndTheOneHoldingTheFolder) {
   const std::string mounts =
       "proc /proc proc rw 0 0\n"
       "tmpfs /run tmpfs rw 0 0\n"                       // the system's own area
@@ -28,9 +28,7 @@ TEST(Drives, TheRootFirstThenFileSystemsThatCanHoldGames) {
   EXPECT_EQ(drivesFromMounts(mounts),
             (Names{"/", "/home", "/media/me/My Games", "/run/media/me/STICK"}));
   EXPECT_EQ(drivesFromMounts(""), Names{"/"});
-}
-
-TEST(DriveList, PlacedOnTheDriveHoldingTheFolderAndReportsOnlyAnotherDrive) {
+  // The list is placed on the drive holding the folder and reports only another drive.
   EXPECT_EQ(DriveList({"/", "/media/usb"}, "/media/usbx").index(), 0);
   DriveList drives({"/", "/media/usb", "/media/usb2"}, "/media/usb2/mame");
   EXPECT_EQ(drives.index(), 2);

@@ -153,17 +153,15 @@ TEST_F(Settings, StoredValuesSetTheirControlsAndKeysNoControlFeedsWriteBackWhatW
   EXPECT_EQ(stored({"resx", "resy", "vgafreq"}), "640 480 0");
 }
 
-TEST_F(Settings, NamesAGameFolderCannotHaveHaveNoSection) {
+// Names a game folder cannot have have no section. The common options reach every key a game
+// does not hold; what it holds with a value its control takes wins; the rest is read as the
+// start-up load reads it.
+TEST_F(Settings, AGameLoadsItsKeysOverTheCommonOnes) {
   for (const std::string_view bad : {"", ".", "..", "a/b", "a\nb", "a\x7f", " a", "a\t"}) {
     EXPECT_EQ(gameSection(bad), std::nullopt) << bad;
     EXPECT_EQ(giveOwnOptions(ini, bad), EINVAL) << bad;
   }
   EXPECT_EQ(gameSection("Ms. Pac-Man [a]"), "Game:Ms. Pac-Man [a]");
-}
-
-// The common options reach every key a game does not hold; what it holds with a value its
-// control takes wins; the rest is read as the start-up load reads it.
-TEST_F(Settings, AGameLoadsItsKeysOverTheCommonOnes) {
   const std::string common =
       "[UserSettingsVid]\nscanlines=0\ngamma=1.2\nframeskip=0\nresx=640\n"
       "[UserSettingsAud]\nsndcard=0\n[EXE]\nexe=MAME.EXE\n[DefaultAud]\nsndrate=22050\n";
@@ -225,14 +223,8 @@ TEST_F(Settings, AGameSectionHoldsTheDifferencesAndNothingElseChanges) {
 // moment leaves whole saves only, never one run's game beside another run's MAME folder.
 TEST_F(Settings, ASaverKilledAnywhereLeavesWholeSavesOnly) {
   // Defaults after the user sections and a long tail make every save move much of the file.
-  std::string padding;
-  for (int line = 0; line < 20000; ++line) padding += "; the packager's notes, kept\n";
-  writeFile(ini, readFile(KESTRO_SHIPPED_INI) + padding);
-  OptionSet saves[2];
-  saves[1].vidscanlines = 1;
-  saves[1].fsslid = 7;
-  saves[1].mame = "MAME37B.EXE";
-  saves[1].gamma = "0.8";
+  writeFile(ini, readFile(KESTRO_SHIPPED_INI) + "; notes" + std::string(600000, '.') + "\n");
+  const OptionSet saves[2] = {sample(0), sample(1)};  // they differ in every key
   const std::vector<LastGame> lists[2] = {{{"/r/ROMS/a", "/one"}, {"/r/ROMS/b", "/one"}},
                                           {{"/s/ROMS/aa", "/two"}}};
   // After rounds 0, 1, 2, 3 the file holds the settings and the list of saves 1 and 0, 1 and 1,
@@ -295,7 +287,7 @@ std::string listed(const std::vector<LastGame>& games) {
   return text;
 }
 
-TEST_F(LastGames, AHandEditedSectionLoadsInNormalFormWithoutBrokenOrRepeatedEntries) {
+TEST_F(LastGames, OneGameUnderAnySpellingLoadsAndMovesToTheTopBrokenEntriesGo) {
   const std::string longPath = "/" + std::string(300, 'l') + "/" + std::string(300, 'm');
   const std::pair<std::string, std::string> cases[] = {
       {entry("/p/", "/m/", 1) + entry("/r//x/../../p", "/m/.", 2) + entry("/./p", "/m", 3),
@@ -309,9 +301,7 @@ TEST_F(LastGames, AHandEditedSectionLoadsInNormalFormWithoutBrokenOrRepeatedEntr
     writeFile(ini, "[EXE]\nexe=MAME.EXE\n[LastGames]\r\n" + section + "[[[\n= ]\n");
     EXPECT_EQ(listed(loadLastGames(ini)), loaded) << section;
   }
-}
-
-TEST_F(LastGames, OneGameUnderAnySpellingMovesToTheTopAndPushesNoEntryOut) {
+  // A game run moves to the top under any spelling of its folders and pushes no entry out.
   std::vector<LastGame> games;
   for (const char* game : {"/p", "/a", "/b", "/c", "/d"}) games.insert(games.begin(), {game, "/m"});
   const std::tuple<LastGame, const char*> runs[] = {
