@@ -11,9 +11,7 @@ names=$(
 )
 status=0
 for name in $(sort -u <<<"$names"); do
-  lines=$(grep -rw -- "$name" "$src" | wc -l)
-  if ((lines > 3)); then
-    echo "$name is named on $lines lines:"
+  if (($(grep -rw -- "$name" "$src" | wc -l) > 3)); then
     grep -rnw -- "$name" "$src"
     status=1
   fi
