@@ -71,24 +71,23 @@ TEST(SteppedValues, ClicksWalkTheGridAndStopAtTheLimits) {
       };
   for (const char separator : {'.', ','}) {
     for (const auto& [steps, start, direction, times, lastValues, label] : clicks) {
-      const SteppedValue& stepped = *steps;
-      SCOPED_TRACE(std::string(stepped.key.name) + " from '" + start + "' " + separator);
+      SCOPED_TRACE(std::string(steps->key.name) + " from '" + start + "' " + separator);
       OptionSet options;
       resetSteppedValues(options, separator);
       if (*start) {
-        options.*stepped.value = start;
-        options.*stepped.label = "old";
+        options.*steps->value = start;
+        options.*steps->label = "old";
       }
       Texts seen;
       for (int i = 0; i < times; ++i) {
-        stepValue(options, stepped, direction, separator);
-        seen.push_back(options.*stepped.value);
+        stepValue(options, *steps, direction, separator);
+        seen.push_back(options.*steps->value);
       }
       Texts last = lastValues;
       for (std::string& text : last) std::ranges::replace(text, '.', separator);
       seen.erase(seen.begin(), seen.end() - static_cast<std::ptrdiff_t>(last.size()));
       EXPECT_EQ(seen, last);
-      EXPECT_EQ(options.*stepped.label, label);
+      EXPECT_EQ(options.*steps->label, label);
     }
   }
 }
