@@ -28,11 +28,9 @@ TEST(Numbers, ReadWrittenAndRounded) {
     EXPECT_EQ(readNumber(text, separator), value) << text;
   }
   const std::pair<std::optional<std::string>, std::optional<std::string>> texts[] = {
-      {valueText(1.2 - 0.1, '.'), "1.1"},  // 15 significant digits
-      {valueText(1.0 / 3.0, '.'), "0.333333333333333"},
+      {valueText(1.0 / 3.0, '.'), "0.333333333333333"},  // 15 significant digits
       {valueText(123456789012345678.0, '.'), "123456789012346000"},
       {valueText(-0.0, '.'), "0"},
-      {valueText(-0.5, ','), "-0,5"},
       {numberTextForm(0), " 0"},
       {numberTextForm(-0.5), "-.5"},
       {numberTextForm("1,3", ','), " 1.3"},

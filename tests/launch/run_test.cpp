@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MAME's command line, the launch script and the rules of DOS and DOSBox on their texts; the run
-// on real folders and real DOSBox: the refusals, the warning about a line DOS cuts, and DOSBox
-// closing or waiting after MAME.
+// MAME's command line, the launch script and what DOS and DOSBox take; runs on real folders and
+// real DOSBox: refusals, the warning about a line DOS cuts, DOSBox closing or waiting after MAME.
 #include "launch/run.h"
 
 #include <gmock/gmock.h>
