@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Each option control is named on at most three lines under src/: its field of the record, its
-# row of the option table and its layout row. That holds for every control the layout binds and
-# every field the option table names, the stepped values and the dependent groups included; the
-# executable's name is no control, and the launch reads it wherever it needs it.
+# Each control the layout binds and each field the option table names appears on at most three
+# lines under src/: its field of the record, its option table row and its layout row. The
+# executable's name is no control: the launch reads it wherever it needs it.
 set -euo pipefail
 src=$1
 names=$(
@@ -12,9 +11,7 @@ names=$(
 )
 status=0
 for name in $(sort -u <<<"$names"); do
-  lines=$(grep -rw -- "$name" "$src" | wc -l)
-  if ((lines > 3)); then
-    echo "$name is named on $lines lines:"
+  if (($(grep -rw -- "$name" "$src" | wc -l) > 3)); then
     grep -rnw -- "$name" "$src"
     status=1
   fi

@@ -15,7 +15,7 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-TEST(Drives, TheRootFirstThenFileSystemsThatCanHoldGames) {
+TEST(Drives, TheRootFirstThenFileSystemsThatCanHoldGamesAndTheOneHoldingTheFolder) {
   const std::string mounts =
       "proc /proc proc rw 0 0\n"
       "tmpfs /run tmpfs rw 0 0\n"                       // the system's own area
@@ -28,9 +28,7 @@ TEST(Drives, TheRootFirstThenFileSystemsThatCanHoldGames) {
   EXPECT_EQ(drivesFromMounts(mounts),
             (Names{"/", "/home", "/media/me/My Games", "/run/media/me/STICK"}));
   EXPECT_EQ(drivesFromMounts(""), Names{"/"});
-}
-
-TEST(DriveList, PlacedOnTheDriveHoldingTheFolderAndReportsOnlyAnotherDrive) {
+  // The list is placed on the drive holding the folder and reports only another drive.
   EXPECT_EQ(DriveList({"/", "/media/usb"}, "/media/usbx").index(), 0);
   DriveList drives({"/", "/media/usb", "/media/usb2"}, "/media/usb2/mame");
   EXPECT_EQ(drives.index(), 2);
@@ -43,33 +41,16 @@ TEST(DriveList, PlacedOnTheDriveHoldingTheFolderAndReportsOnlyAnotherDrive) {
   EXPECT_EQ(drives.drive(), "/");
 }
 
-TEST(FolderList, ReportsOpeningsAndMovesElsewhere) {
-  test::TempFolder root;
-  const fs::path sub = root.path() / "sub";
-  fs::create_directory(sub);
-  FolderList folders((root.path() / "gone").string());  // the nearest folder that exists
-  EXPECT_EQ(folders.path(), root.str());
-  Names reported;
-  const Subscription change = folders.subscribeChange([&] { reported.push_back(folders.path()); });
-  EXPECT_TRUE(folders.setPath(root.str()));  // where it is: no change
-  EXPECT_FALSE(folders.setPath((root.path() / "gone").string()));
-  EXPECT_TRUE(folders.setPath(sub.string()));
-  EXPECT_TRUE(folders.open(folders.currentIndex()));  // the folder shown, picked
-  // A folder gone since it was listed is not opened; the list shows what is there.
-  fs::remove(sub);
-  EXPECT_FALSE(folders.open(folders.currentIndex()));
-  EXPECT_EQ(folders.entries().size(), static_cast<std::size_t>(folders.currentIndex()) + 1);
-  EXPECT_TRUE(folders.open(0));
-  EXPECT_EQ(reported, (Names{sub.string(), sub.string(), "/"}));
-}
-
-TEST(FolderList, SubfoldersSortedWithoutRegardToCaseThenByTheirBytes) {
+// Subfolders sorted without regard to case, then by their bytes; the openings and moves the
+// list reports, and a folder gone since it was listed.
+TEST(FolderList, SortsSubfoldersAndReportsOpeningsAndMovesElsewhere) {
   test::TempFolder root;
   for (const char* name : {"beta", "Zed", "alpha", "B", "_x", "Alpha", "b"}) {
     fs::create_directory(root.path() / name);
   }
   test::writeFile(root.path() / "a file", "x");
-  const FolderList folders(root.str());
+  FolderList folders((root.path() / "gone").string());  // the nearest folder that exists
+  EXPECT_EQ(folders.path(), root.str());
   Names names;
   for (std::size_t i = static_cast<std::size_t>(folders.currentIndex()) + 1;
        i < folders.entries().size(); ++i) {
@@ -82,6 +63,19 @@ TEST(FolderList, SubfoldersSortedWithoutRegardToCaseThenByTheirBytes) {
   const FolderList top("/");  // the root's subfolders lie right under it
   ASSERT_GT(top.entries().size(), 1u);
   EXPECT_EQ(top.entries()[1].path, "/" + top.entries()[1].name);
+
+  const fs::path sub = root.path() / "beta";
+  Names reported;
+  const Subscription change = folders.subscribeChange([&] { reported.push_back(folders.path()); });
+  EXPECT_TRUE(folders.setPath(root.str()));  // where it is: no change
+  EXPECT_FALSE(folders.setPath((root.path() / "gone").string()));
+  EXPECT_TRUE(folders.setPath(sub.string()));
+  EXPECT_TRUE(folders.open(folders.currentIndex()));  // the folder shown, picked
+  fs::remove(sub);
+  EXPECT_FALSE(folders.open(folders.currentIndex()));
+  EXPECT_EQ(folders.entries().size(), static_cast<std::size_t>(folders.currentIndex()) + 1);
+  EXPECT_TRUE(folders.open(0));
+  EXPECT_EQ(reported, (Names{sub.string(), sub.string(), "/"}));
 }
 
 TEST(FileList, FilesOfItsFolderByPatternAndTheSelectedOne) {

@@ -1,18 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Saving and loading the option set through a real settings file in a fresh folder.
+// The settings file, real in a fresh folder: the option set saved and loaded through the user
+// sections, the shipped defaults and a game's own section; the last games; saves that are
+// whole even when the saver is killed, and a file that cannot be a settings file.
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/numbers.h"
 #include "core/options.h"
+#include "platform/durablefile.h"
+#include "settings/gameoptions.h"
 #include "settings/inifile.h"
 #include "settings/keytable.h"
+#include "settings/lastgames.h"
 #include "support/tempfolder.h"
 
 namespace kestro::settings {
@@ -21,6 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using core::OptionSet;
 using test::readFile;
+using test::writeFile;
+using Ints = std::vector<int>;
 
 // Option set i of seven: member i of every group the file keeps (its last when it has fewer),
 // boxes all ticked (0), all clear (1) or every other one, and values across their ranges.
@@ -66,12 +76,18 @@ class Settings : public ::testing::Test {
     }
     return values.substr(1);
   }
+  OptionSet load(std::string_view game) {
+    OptionSet options;
+    loadGameOptions(options, remembered, ini, '.', game);
+    return options;
+  }
 
   test::TempFolder folder;
   const std::string ini = (folder.path() / "kestro.ini").string();
   // What the loads and saves carry between them; a save of another file goes through a copy.
   Remembered remembered;
 };
+using LastGames = Settings;
 
 // Set 0 as bytes: every box ticked, so stretch, antialias and transparent store 0, rotate 1.
 TEST_F(Settings, ANewFileHoldsTheKeysInOrderAndALoadRestoresEveryStoredControl) {
@@ -83,71 +99,233 @@ TEST_F(Settings, ANewFileHoldsTheKeysInOrderAndALoadRestoresEveryStoredControl) 
             "[UserSettingsAud]\nsndcard= 0\nsndrate= 11025\nsndbit= 8\nstereo= 1\nym3812= 1\n"
             "volume=-12\n[UserSettingsMisc]\njoy= 24\nnomouse= 1\n[EXE]\nexe=MAME0.EXE\n");
   for (int i = 0; i < 7; ++i) {
-    OptionSet options = sample(i);
-    ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
-    EXPECT_EQ(saved(options), readFile(ini)) << "a save changes no control";
+    ASSERT_TRUE(saveUserSettings(sample(i), remembered, ini, '.').saved);
     OptionSet loaded;
     loadUserSettings(loaded, remembered, ini, '.');
     EXPECT_EQ(saved(loaded), readFile(ini)) << i;
   }
+  // The shipped defaults, loaded over two option sets that differ in every control, leave them
+  // alike: every key holds a value its control takes.
+  fs::copy_file(KESTRO_SHIPPED_INI, ini, fs::copy_options::overwrite_existing);
+  OptionSet overAll = sample(0), overNone = sample(1);
+  loadDefaultSettings(overAll, remembered, ini, '.');
+  loadDefaultSettings(overNone, remembered, ini, '.');
+  EXPECT_EQ(overAll.mame, "MAME0.EXE") << "the default load keeps the executable";
+  overAll.mame = overNone.mame = "";  // the executable has no default
+  EXPECT_EQ(saved(overNone), saved(overAll));
 }
 
-TEST_F(Settings, StoredValuesSetTheirControlsAndBadOnesLeaveThem) {
-  test::writeFile(ini,
-                  "[UserSettingsVid]\ntweak=01\ngamma=.8\nstretch=1\nrotate=1\nantialias=0\n"
-                  "transparent=0\nframeskip=3.5\n[UserSettingsAud]\nsndcard=3\nsndrate=44100\n"
-                  "[UserSettingsMisc]\njoy=2.5\n");
-  OptionSet options;
-  loadUserSettings(options, remembered, ini, '.');
-  EXPECT_EQ(options.gamma + " " + options.vidgammal, ".8 .8");
-  // With the round trip, this pins both ways of the values that hold a trick.
-  const std::vector<int> controls = {options.vidtweakon, options.stretche, options.orrof,
-                                     options.antid,      options.transd,   options.fsslid,
-                                     options.JoyList,    options.snd3,     options.sndr3};
-  EXPECT_EQ(controls, (std::vector<int>{1, 0, 1, 1, 1, 4, 2, 1, 1}));
-  // Values out of range or holding no number leave their controls.
-  test::writeFile(
-      ini,
-      "[UserSettingsVid]\nscanlines=yes\nvsync=2\ngamma=bright\nframeskip=12\nbeam=\n"
-      "[UserSettingsAud]\nsndcard=2\n[UserSettingsMisc]\njoy=1e9\n[EXE]\nexe=MAME4.EXE\n");
-  options = sample(4);
+// Values that hold a trick set their controls, bad ones leave them; keys no control feeds write
+// back what was last loaded, also after "Default Settings".
+TEST_F(Settings, StoredValuesSetTheirControlsAndKeysNoControlFeedsWriteBackWhatWasLoaded) {
+  writeFile(ini,
+            "[UserSettingsVid]\nscanlines=yes\nvsync=2\ngamma=bright\nframeskip=12\nbeam=\n"
+            "[UserSettingsAud]\nsndcard=2\n[UserSettingsMisc]\njoy=1e9\n[EXE]\nexe=MAME4.EXE\n");
+  OptionSet options = sample(4);
   const std::string before = saved(options);
   loadUserSettings(options, remembered, ini, '.');
   EXPECT_EQ(saved(options), before);
-}
 
-TEST_F(Settings, KeysNoControlFeedsWriteBackWhatWasLastLoadedAlsoAfterDefaultSettings) {
-  // Groups with no button on, the keys carried over, texts that hold no number.
-  test::writeFile(ini,
-                  "[UserSettingsVid]\nvesa=0\nresx=wide\nresy= 400\nvgafreq= 2\n"
-                  "[UserSettingsAud]\nsndrate=8000\n");
-  OptionSet options;
+  writeFile(ini,
+            "[UserSettingsVid]\ntweak=01\nvesa=0\nresx=wide\nresy= 400\ngamma=.8\nvgafreq=\"2\"\n"
+            "stretch=1\nrotate=1\nantialias=0\ntransparent=0\nframeskip=3.5\n"
+            "[UserSettingsAud]\nsndcard=3\nsndrate=44100\n[UserSettingsMisc]\njoy=2.5\n");
+  options = {};
   loadUserSettings(options, remembered, ini, '.');
+  EXPECT_EQ(options.gamma + " " + options.vidgammal, ".8 .8");
+  // With the round trip, this pins both ways of the values that hold a trick.
+  EXPECT_EQ(Ints({options.vidtweakon, options.stretche, options.orrof, options.antid,
+                  options.transd, options.fsslid, options.JoyList, options.snd3, options.sndr3}),
+            Ints({1, 0, 1, 1, 1, 4, 2, 1, 1}));
   options.vidreson = 1;  // the resolution boxes feed the command line, not the file
   options.vidresx = options.vidresy = "1024";
   ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
-  EXPECT_EQ(stored({"vesa", "resx", "resy", "vgafreq", "sndrate"}), "0 wide 400 2 8000");
+  // Written back, and as the user wrote them where they read as the save writes them.
+  EXPECT_NE(readFile(ini).find("\nvesa=0\nresx=wide\nresy= 400\ngamma=.8\nvgafreq=\"2\"\n"),
+            std::string::npos);
   // A group of two with neither button on counts as its second button.
-  EXPECT_EQ(stored({"tweak", "depth", "sndbit", "stereo", "ym3812"}), "0 16 16 0 0");
+  EXPECT_EQ(stored({"depth", "sndbit", "stereo", "ym3812"}), "16 16 0 0");
   fs::copy_file(KESTRO_SHIPPED_INI, ini, fs::copy_options::overwrite_existing);
   loadDefaultSettings(options, remembered, ini, '.');
   ASSERT_TRUE(saveUserSettings(options, remembered, ini, '.').saved);
   EXPECT_EQ(stored({"resx", "resy", "vgafreq"}), "640 480 0");
 }
 
-TEST_F(Settings, AFirstRunShowsTheShippedDefaultsAndEachSetsItsControl) {
-  fs::copy_file(KESTRO_SHIPPED_INI, ini);
-  OptionSet first = sample(0), overAll = sample(0), overNone = sample(1);
-  loadUserSettings(first, remembered, ini, '.');
-  EXPECT_EQ(first.mame, "");  // the executable has no default
-  loadDefaultSettings(overAll, remembered, ini, '.');
-  loadDefaultSettings(overNone, remembered, ini, '.');
-  EXPECT_EQ(overAll.mame, "MAME0.EXE") << "the default load keeps the executable";
-  // Loaded over two option sets that differ in every control, the defaults leave them alike:
-  // every key holds a value its control takes.
-  overAll.mame = overNone.mame = "";
-  EXPECT_EQ(saved(first), saved(overAll));
-  EXPECT_EQ(saved(overNone), saved(overAll));
+// Names a game folder cannot have have no section. The common options reach every key a game
+// does not hold; what it holds with a value its control takes wins; the rest is read as the
+// start-up load reads it.
+TEST_F(Settings, AGameLoadsItsKeysOverTheCommonOnes) {
+  for (const std::string_view bad : {"", ".", "..", "a/b", "a\nb", "a\x7f", " a", "a\t"}) {
+    EXPECT_EQ(gameSection(bad), std::nullopt) << bad;
+    EXPECT_EQ(giveOwnOptions(ini, bad), EINVAL) << bad;
+  }
+  EXPECT_EQ(gameSection("Ms. Pac-Man [a]"), "Game:Ms. Pac-Man [a]");
+  const std::string common =
+      "[UserSettingsVid]\nscanlines=0\ngamma=1.2\nframeskip=0\nresx=640\n"
+      "[UserSettingsAud]\nsndcard=0\n[EXE]\nexe=MAME.EXE\n[DefaultAud]\nsndrate=22050\n";
+  const std::string games =
+      "[game:PACMAN]\nscanlines= 1\ngamma=.8\nframeskip=12\nsndcard=2\nexe=EVIL.EXE\n"
+      "resx=800\ncolour=red\n[Game:galaga]\n[Game:a/b]\n[Game: c]\n[Game:]\n[Game:Galaga]\n";
+  writeFile(ini, common + games);
+  EXPECT_EQ(gamesWithOwnOptions(ini), (std::vector<std::string>{"PACMAN", "galaga"}));
+  EXPECT_TRUE(holdsGame(gamesWithOwnOptions(ini), "Pacman"));
+
+  OptionSet pacman = load("Pacman");
+  EXPECT_EQ(Ints({pacman.vidscanlines, pacman.fsslid, pacman.snd1, pacman.sndr2}),
+            Ints({1, 0, 1, 1}));
+  EXPECT_EQ(pacman.gamma + " " + pacman.vidgammal + " " + pacman.mame, ".8 .8 MAME.EXE");
+  EXPECT_EQ(remembered.values[9], "800") << "resx, which no control shows, travels on";
+}
+
+// Each step edits the file as the user would; the file's bytes after it.
+TEST_F(Settings, AGameSectionHoldsTheDifferencesAndNothingElseChanges) {
+  const std::string head =
+      "; mine\r\n[UserSettingsVid]\r\nscanlines = 1 \r\ngamma=1.2\r\n[DefaultVid]\r\n"
+      "vsync=1\r\nflipx=0\r\n\r\n";
+  const std::string other = "[Game:galaga]\r\nror=1\r\n";
+  writeFile(ini, head + "[Game:pacman]\r\n; note\r\nscanlines=0\r\n" + other);
+
+  OptionSet options = load("PACMAN");
+  options.vidscanlines = 1;  // now the common value: the key leaves
+  options.gamma = "1.20";    // the same number, written alike
+  options.vidvsync = 0;      // differs from the default the common options fall back on
+  options.vidror = 1;
+  ASSERT_TRUE(saveGameOptions(options, remembered, ini, '.', "PACMAN").saved);
+  const std::string text = readFile(ini);
+  const std::string pacman = text.substr(head.size(), text.size() - head.size() - other.size());
+  EXPECT_EQ(text.substr(0, head.size()) + text.substr(text.size() - other.size()), head + other);
+  EXPECT_TRUE(pacman.starts_with("[Game:pacman]\r\n; note\r\n"))
+      << "the header and the comment stay";
+  // Every key but those equal to the common ones (a default where the user holds none); none of
+  // the executable.
+  for (const std::string_view key :
+       {"scanlines=", "gamma=", "flipx=", "exe=", "\nvsync= 0", "ror= 1"}) {
+    EXPECT_EQ(pacman.find(key) != std::string::npos, key == "\nvsync= 0" || key == "ror= 1")
+        << key << " in " << pacman;
+  }
+  const OptionSet back = load("pacman");
+  EXPECT_EQ(Ints({back.vidscanlines, back.vidvsync, back.vidror}), Ints({1, 0, 1}));
+
+  // Made empty at the end, kept when it is there under any case, removed whole.
+  EXPECT_EQ(giveOwnOptions(ini, "dkong"), 0);
+  EXPECT_EQ(readFile(ini), text + "[Game:dkong]\r\n");
+  EXPECT_EQ(giveOwnOptions(ini, "DKONG"), 0);
+  EXPECT_EQ(useCommonOptions(ini, "Pacman"), 0);
+  EXPECT_EQ(readFile(ini), head + other + "[Game:dkong]\r\n");
+  EXPECT_EQ(load("dkong").vidscanlines, 1) << "an empty section is the common options";
+}
+
+// "Save Settings" and the last games each write with one replacement: a saver killed at any
+// moment leaves whole saves only, never one run's game beside another run's MAME folder.
+TEST_F(Settings, ASaverKilledAnywhereLeavesWholeSavesOnly) {
+  // Defaults after the user sections and a long tail make every save move much of the file.
+  writeFile(ini, readFile(KESTRO_SHIPPED_INI) + "; notes" + std::string(600000, '.') + "\n");
+  const OptionSet saves[2] = {sample(0), sample(1)};  // they differ in every key
+  const std::vector<LastGame> lists[2] = {{{"/r/ROMS/a", "/one"}, {"/r/ROMS/b", "/one"}},
+                                          {{"/s/ROMS/aa", "/two"}}};
+  // After rounds 0, 1, 2, 3 the file holds the settings and the list of saves 1 and 0, 1 and 1,
+  // 0 and 1, 0 and 0: four whole states, one of which a kill must leave.
+  const auto save = [&](int round) {
+    const int which = round % 4 < 2 ? 1 : 0;
+    return round % 2 == 0 ? saveUserSettings(saves[which], remembered, ini, '.').saved
+                          : saveLastGames(lists[which], ini) == 0;
+  };
+  ASSERT_TRUE(saveUserSettings(saves[0], remembered, ini, '.').saved);
+  ASSERT_EQ(saveLastGames(lists[0], ini), 0);
+  std::vector<std::string> whole = {readFile(ini)};
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(save(round));
+    whole.push_back(readFile(ini));
+  }
+  std::mt19937 random(3);
+  for (int kill = 0; kill < 12; ++kill) {
+    writeFile(ini, whole[0]);
+    const auto delay = std::chrono::microseconds(std::uniform_int_distribution(0, 20000)(random));
+    ASSERT_EQ(test::killedWhileRunning(save, delay), "");
+    ASSERT_NE(std::ranges::find(whole, readFile(ini)), whole.end()) << "half a save, kill " << kill;
+  }
+}
+
+TEST_F(Settings, AFileThatCannotBeASettingsFileIsNamed) {
+  // The file's size (-1: no file, -2: a folder) and the text naming it (empty: none).
+  const std::pair<std::int64_t, std::string> cases[] = {
+      {-1, ""},  // the usual first start
+      {platform::kDurableMaxBytes, ""},
+      {platform::kDurableMaxBytes + 1,
+       "17 MiB, and a settings file may hold at most 16 MiB. The options start at their initial "
+       "state (every check box clear, no option button chosen)"},
+      {std::int64_t{1} << 40,  // sparse: no disk space taken
+       ini + ": it holds 1048576 MiB, and a settings file may hold at most 16 MiB."},
+      {-2, ini + ": it is a folder."},
+  };
+  for (const auto& [size, named] : cases) {
+    fs::remove(ini);
+    if (size == -2) fs::create_directory(ini);
+    if (size >= 0) {
+      writeFile(ini, "[EXE]\nexe=MAME.EXE\n");
+      fs::resize_file(ini, static_cast<std::uintmax_t>(size));
+    }
+    const std::optional<std::string> problem = settingsFileProblem(ini);
+    EXPECT_EQ(problem.has_value(), !named.empty()) << size;
+    EXPECT_NE(problem.value_or("").find(named), std::string::npos) << problem.value_or("");
+  }
+}
+
+std::string entry(const std::string& game, const std::string& mame, int number) {
+  const std::string n = std::to_string(number);
+  return "game" + n + "=" + game + "\r\nmamedir" + n + "=" + mame + "\r\n";
+}
+
+// "rom (mame); " for each game, in order.
+std::string listed(const std::vector<LastGame>& games) {
+  std::string text;
+  for (const LastGame& game : games) text += game.romFolder + " (" + game.mameFolder + "); ";
+  return text;
+}
+
+TEST_F(LastGames, OneGameUnderAnySpellingLoadsAndMovesToTheTopBrokenEntriesGo) {
+  const std::string longPath = "/" + std::string(300, 'l') + "/" + std::string(300, 'm');
+  const std::pair<std::string, std::string> cases[] = {
+      {entry("/p/", "/m/", 1) + entry("/r//x/../../p", "/m/.", 2) + entry("/./p", "/m", 3),
+       "/p (/m); "},
+      {"game1=#\x01;==noise\nmamedir1=%%\n" + entry("ROMS/relative", "/m", 2) + entry("/a", "", 3) +
+           "game4=/b\r\n" + entry(longPath, "/m", 5),
+       longPath + " (/m); "},
+      {entry("\"/a \"", " /m ", 1) + entry("/b", "/m", 9), "/a  (/m); "},
+  };
+  for (const auto& [section, loaded] : cases) {
+    writeFile(ini, "[EXE]\nexe=MAME.EXE\n[LastGames]\r\n" + section + "[[[\n= ]\n");
+    EXPECT_EQ(listed(loadLastGames(ini)), loaded) << section;
+  }
+  // A game run moves to the top under any spelling of its folders and pushes no entry out.
+  std::vector<LastGame> games;
+  for (const char* game : {"/p", "/a", "/b", "/c", "/d"}) games.insert(games.begin(), {game, "/m"});
+  const std::tuple<LastGame, const char*> runs[] = {
+      {{"/p/", "/m/"}, "/p (/m); /d (/m); /c (/m); /b (/m); /a (/m); "},
+      {{"/x/../d", "/m"}, "/d (/m); /p (/m); /c (/m); /b (/m); /a (/m); "},
+      {{"/p", "/other"}, "/p (/other); /d (/m); /p (/m); /c (/m); /b (/m); "},
+      {{"ROMS/e", "/m"}, nullptr},  // not taken: a relative path, a line break
+      {{"/e\n", "/m"}, nullptr},
+  };
+  for (const auto& [run, after] : runs) {
+    const std::string before = listed(games);
+    EXPECT_EQ(rememberLastGame(games, run), after != nullptr) << run.romFolder;
+    EXPECT_EQ(listed(games), after ? after : before) << run.romFolder;
+  }
+}
+
+TEST_F(LastGames, ASaveChangesOnlyItsSectionAndReadsBackWhole) {
+  const std::string user = "; mine\r\n[UserSettingsVid]\r\nscanlines = 1 \r\n";
+  const std::string defaults = "\r\n[DefaultVid]\r\nframeskip= 2\r\n; keep this\r\n";
+  writeFile(ini, user + "[LastGames]\r\n" + entry("/r/a", "/m", 1) + entry("/r/b", "/m", 2) +
+                     entry("/r/c", "/m", 3) + defaults);
+  // A folder ending in a blank is quoted, so the read gives it back.
+  const std::vector<LastGame> games = {{"/r/b", "/m"}, {"/r/new ", "/m two"}};
+  ASSERT_EQ(saveLastGames(games, ini), 0);
+  EXPECT_EQ(readFile(ini), user + "[LastGames]\r\n" + entry("/r/b", "/m", 1) +
+                               entry("\"/r/new \"", "/m two", 2) + "game3=\r\nmamedir3=\r\n" +
+                               defaults);
+  EXPECT_EQ(listed(loadLastGames(ini)), listed(games));
 }
 
 }  // namespace
