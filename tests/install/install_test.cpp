@@ -33,7 +33,6 @@ void launch(QProcess& process, const QString& program, const QStringList& argume
   process.start(program, arguments);
 }
 
-// Runs a program to its end.
 Outcome run(const QString& program, const QStringList& arguments,
             const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
             bool asNobody = false) {
@@ -144,22 +143,19 @@ fs::path package() {
   throw std::runtime_error("no package in " KESTRO_PACKAGE_DIR);
 }
 
-TEST(Package, DependsOnTheLinkedLibrariesAndDosboxAndLintianFindsNoErrors) {
+// The package depends on what it links and on DOSBox, and lintian finds no error in it.
+// Unpacked, it is started by its own user (root, where the tests run as root), who may
+// write beside the program, and by one who may write neither there nor in its home. The probe
+// saves and hides the window; a start while the first is stopped says on screen that it gets no
+// answer, and a later one brings the window back. An unwritable file is reported once, before
+// the window shows.
+TEST(Package, DependsAndPassesLintianAndUnpackedShowsTheDefaultsAndSavesAndComesForward) {
   const Outcome depends = run("dpkg-deb", {"--field", q(package()), "Depends"});
-  ASSERT_EQ(depends.exitCode, 0) << depends.err;
   for (const char* needed : {"dosbox", "libc6", "libstdc++6", "libqt6widgets6", "libqt6gui6"}) {
     EXPECT_NE(depends.out.find(needed), std::string::npos) << needed << " in " << depends.out;
   }
   const Outcome lintian = run("lintian", {"--tag-display-limit", "0", q(package())});
   EXPECT_EQ(count("\n" + lintian.out, "\nE: "), 0) << lintian.out << lintian.err;
-}
-
-// The unpacked package, started by its own user (root, where the tests run as root), who may
-// write beside the program, and by one who may write neither there nor in its home. The probe
-// saves and hides the window; a start while the first is stopped says on screen that it gets no
-// answer, and a later one brings the window back. An unwritable file is reported once, before
-// the window shows.
-TEST(Package, UnpackedShowsTheShippedDefaultsSavesWhereItMayAndASecondStartBringsItBack) {
   test::TempFolder folder;
   fs::permissions(folder.path(), fs::perms(0755));
   const fs::path root = folder.path() / "root";
