@@ -45,9 +45,9 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverWayItsLoginReachesTheSettin
   const QCoreApplication application(argc, argv);
   test::TempFolder folder;
   const fs::path base = folder.path();
-  const std::string longRun = std::string(200, 'x') + "/run";
-  test::make(base / "run", 0700);
-  test::make(base / longRun, 0700);
+  // A runtime folder whose path is longer than a socket's address may be.
+  const std::string run = std::string(200, 'x') + "/run";
+  test::make(base / run, 0700);
   test::make(base / "home", 0755);
   fs::create_directory_symlink(base / "home", base / "link");
   ::unsetenv("XDG_CACHE_HOME");
@@ -56,10 +56,9 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverWayItsLoginReachesTheSettin
     Login first;
     Login later;
   } cases[] = {
-      {{"run", "home", settings}, {"run", "home", settings}},
+      {{run, "home", settings}, {run, "home", settings}},
       // No runtime folder, and the first's home reached through a link, its folders not made yet.
       {{"", "link", "link/.config/kestro/kestro.ini"}, {"", "home", settings}},
-      {{longRun, "home", settings}, {longRun, "home", settings}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
@@ -84,7 +83,7 @@ TEST(SingleInstance, ALaterStartFindsTheFirstWhateverWayItsLoginReachesTheSettin
     EXPECT_EQ(story, "first first no answer no answer forward forwarded");
   }
   // Everything a start made is gone once it ended.
-  EXPECT_TRUE(fs::is_empty(base / "run"));
+  EXPECT_TRUE(fs::is_empty(base / run));
   EXPECT_TRUE(fs::is_empty(base / "home/.cache/kestro"));
 }
 
