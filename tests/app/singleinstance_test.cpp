@@ -101,22 +101,18 @@ TEST(SingleInstance, TakesOnlyAFolderOfTheUsersOwnThatNoOneElseCanReach) {
   test::make(base / "opencache/kestro", 0755);
   test::make(base / "linkcache", 0700);
   fs::create_directory_symlink(base / "private", base / "linkcache/kestro");
-  // clang-format off
   const struct {
-    std::string runtime;
-    std::string cache;
-    std::string expected;
+    std::string runtime, cache, expected;
   } cases[] = {
-      {base / "private", base / "cache",     "private"},
-      {base / "open",    base / "cache",     "cache/kestro"},
-      {base / "shared",  base / "cache",     "cache/kestro"},
-      {base / "others",  base / "cache",     test::kBoundUser ? "cache/kestro" : "others"},
-      {base / "link",    base / "cache",     "cache/kestro"},
-      {"private",        base / "cache",     "cache/kestro"},
-      {"",               base / "opencache", "none"},
-      {"",               base / "linkcache", "none"},
+      {base / "private", base / "cache", "private"},
+      {base / "open", base / "cache", "cache/kestro"},
+      {base / "shared", base / "cache", "cache/kestro"},
+      {base / "others", base / "cache", test::kBoundUser ? "cache/kestro" : "others"},
+      {base / "link", base / "cache", "cache/kestro"},
+      {"private", base / "cache", "cache/kestro"},
+      {"", base / "opencache", "none"},
+      {"", base / "linkcache", "none"},
   };
-  // clang-format on
   for (const auto& c : cases) {
     const int taken = openInstanceFolder(c.runtime, c.cache);
     std::error_code error;

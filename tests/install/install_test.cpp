@@ -87,8 +87,7 @@ TEST(PrefixInstall, PutsEverythingInPlaceAndTheProgramAnswersItsCommandLine) {
   const struct {
     QStringList arguments;
     int exitCode;
-    std::string out;
-    std::string err;
+    std::string out, err;
   } cases[] = {
       {{"--version"}, 0, "kestro " KESTRO_VERSION "\n", ""},
       {{"-v"}, 0, "kestro " KESTRO_VERSION "\n", ""},
