@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Loaded into a real Kestro (LD_PRELOAD) by the install tests to drive its window. It reports
-// lines to the file KESTRO_PROBE_REPORT and clicks as KESTRO_PROBE_MODE says:
-//   save     "shown", "state <name> <0|1>" for every check box and option button, ticks
-//            "vidscanlines", presses "Save Settings", "saved", then "Exit";
-//   forward  "Minimize", "hidden", once a second start brings the window back "forward", "Exit".
-// Every mode reports each message box as "message: <text>" and answers it with OK.
+// Loaded into a real Kestro (LD_PRELOAD) by the install tests to drive its window. It reports to
+// the file KESTRO_PROBE_REPORT "shown" and "state <name> <0|1>" for every check box and option
+// button, ticks "vidscanlines", presses "Save Settings" and "Minimize", reports "hidden", and
+// once a second start brings the window back, reports "forward" and presses "Exit". It reports each
+// message box as "message: <text>" and answers it with OK.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
@@ -16,7 +15,6 @@
 namespace {
 
 struct Probe {
-  QString mode = qEnvironmentVariable("KESTRO_PROBE_MODE");
   QFile report{qEnvironmentVariable("KESTRO_PROBE_REPORT")};
   int step = 0;
 
@@ -40,7 +38,7 @@ struct Probe {
         QTest::mouseClick(button, Qt::LeftButton);
     };
     const bool showing = main->isVisible() && !main->isMinimized();
-    if (mode == "save" && step == 0 && showing) {
+    if (step == 0 && showing) {
       step = 1;  // first: a message box of the save runs this timer again inside the click
       say("shown");
       // A tab's controls are made when the tab first shows: each tab is shown in turn.
@@ -54,16 +52,11 @@ struct Probe {
       }
       click("vidscanlines");
       click("saveset");
-    } else if (mode == "save" && step > 0 && step < 5 && ++step == 5) {
-      say("saved");
-      click("exit");
-    } else if (mode == "forward" && step == 0 && showing) {
-      step = 1;
       click("mini");
-    } else if (mode == "forward" && step == 1 && !showing) {
+    } else if (step == 1 && !showing) {
       step = 2;
       say("hidden");
-    } else if (mode == "forward" && step == 2 && showing) {
+    } else if (step == 2 && showing) {
       step = 3;
       say("forward");
       click("exit");

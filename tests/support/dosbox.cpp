@@ -37,47 +37,31 @@ pid_t spawn(std::vector<std::string> words, const posix_spawn_file_actions_t& ac
 std::filesystem::path tailProgram() { return KESTRO_TAIL_PROGRAM; }
 std::filesystem::path failingProgram() { return KESTRO_FAILING_PROGRAM; }
 
-// Numbers of our own, tried in turn, as servers of other tests and other checkouts run beside.
+// Xvfb takes the first display number no other server holds and writes it to the pipe once it
+// takes clients; a socket file of a number proves neither, as it may be one left behind.
 VirtualDisplay::VirtualDisplay() {
-  for (int attempt = 0; attempt < 20 && !start(500 + (::getpid() * 7 + attempt * 31) % 4000);) {
-    ++attempt;
-  }
-}
-
-// Xvfb writes its number to the pipe once it takes clients, and ends without a word when
-// another server holds the number. A socket file of that number proves neither: it may be
-// another server's, or one left behind.
-bool VirtualDisplay::start(int number) {
   int ready[2];
-  if (::pipe2(ready, O_CLOEXEC | O_NONBLOCK) != 0) return false;
-  const int serverSide = ready[1] == 3 ? 4 : 3;
+  if (::pipe2(ready, O_CLOEXEC | O_NONBLOCK) != 0) return;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, ready[1], serverSide);
-  const std::string name = ":" + std::to_string(number);
-  const pid_t server = spawn({KESTRO_XVFB, name, "-displayfd", std::to_string(serverSide),
-                              "-noreset", "-nolisten", "tcp", "-screen", "0", "800x600x24"},
-                             actions);
+  posix_spawn_file_actions_adddup2(&actions, ready[1], STDOUT_FILENO);
+  server_ = spawn({KESTRO_XVFB, "-displayfd", "1", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                   "800x600x24"},
+                  actions);
   posix_spawn_file_actions_destroy(&actions);
   ::close(ready[1]);
   std::string said;
   waitUntil(
       [&] {
         char buffer[16];
-        const ssize_t got = server > 0 ? ::read(ready[0], buffer, sizeof buffer) : 0;
+        const ssize_t got = ::read(ready[0], buffer, sizeof buffer);
         if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
         return got == 0 || said.ends_with('\n');  // the server ended, or said its number
       },
       std::chrono::seconds(30));
   ::close(ready[0]);
-  if (said == std::to_string(number) + "\n") {
-    server_ = server;
-    name_ = name;
-    return true;
-  }
-  if (server > 0 && ::kill(server, SIGTERM) == 0) ::waitpid(server, nullptr, 0);
-  return false;
+  if (said.size() > 1 && said.ends_with('\n')) name_ = ":" + said.substr(0, said.size() - 1);
 }
 
 VirtualDisplay::~VirtualDisplay() {
@@ -86,9 +70,8 @@ VirtualDisplay::~VirtualDisplay() {
 
 ChildDosBox::~ChildDosBox() {
   if (child_ > 0 && ::kill(child_, SIGKILL) == 0) ::waitpid(child_, nullptr, 0);
-  for (const int fd : {terminal_, screen_}) {
+  for (const int fd : {terminal_, screen_})
     if (fd >= 0) ::close(fd);
-  }
 }
 
 std::optional<std::string> ChildDosBox::startProcess(const platform::ProcessCommand& command) {

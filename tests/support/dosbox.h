@@ -6,7 +6,6 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <cstdio>
 
 #include "platform/starter.h"
 #include "support/tempfolder.h"
@@ -20,8 +19,7 @@ std::filesystem::path tailProgram();
 std::filesystem::path failingProgram();
 inline constexpr std::string_view kTailFile = "TAIL.TXT";
 
-// An X server of the test's own (Xvfb, on a display number no other server holds), for a test
-// that presses a key in DOSBox's window.
+// An X server of the test's own (Xvfb), for a test that presses a key in DOSBox's window.
 class VirtualDisplay {
  public:
   VirtualDisplay();
@@ -32,8 +30,6 @@ class VirtualDisplay {
   const std::string& name() const { return name_; }  // ":N", or empty when Xvfb did not start
 
  private:
-  bool start(int number);
-
   pid_t server_ = -1;
   std::string name_;
 };

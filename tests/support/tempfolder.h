@@ -41,14 +41,11 @@ class TempFolder {
   ~TempFolder() {
     namespace fs = std::filesystem;
     std::error_code ignored;
-    const auto open = [&](const fs::path& folder) {
-      fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ignored);
-    };
-    open(path_);
+    const auto open = fs::perm_options::add | fs::perm_options::nofollow;
+    fs::permissions(path_, fs::perms::owner_all, open, ignored);
     for (fs::recursive_directory_iterator entry(path_, ignored), end; entry != end;
-         entry.increment(ignored)) {
-      if (entry->is_directory(ignored) && !entry->is_symlink(ignored)) open(entry->path());
-    }
+         entry.increment(ignored))
+      fs::permissions(entry->path(), fs::perms::owner_all, open, ignored);
     fs::remove_all(path_, ignored);
   }
   TempFolder(const TempFolder&) = delete;
@@ -78,8 +75,7 @@ inline std::filesystem::file_time_type ageFile(const std::filesystem::path& file
 
 // The user a test's child runs as where permission bits must stop it: nobody when the tests
 // run as root, whom no bit stops, else 0 for ourselves.
-constexpr uid_t kNobody = 65534;
-inline const uid_t kBoundUser = ::geteuid() == 0 ? kNobody : 0;
+inline const uid_t kBoundUser = ::geteuid() == 0 ? 65534 : 0;
 
 // Makes the folder `path`, or the file of `bytes` where given, with the bits `mode`, and gives
 // it to `user` where not 0.
