@@ -66,13 +66,6 @@ inline void writeFile(const std::filesystem::path& file, const std::string& byte
   std::ofstream(file, std::ios::binary) << bytes;
 }
 
-// Dates `file` a day back, so a rewrite shows in its time; returns the new time.
-inline std::filesystem::file_time_type ageFile(const std::filesystem::path& file) {
-  const auto longAgo = std::filesystem::last_write_time(file) - std::chrono::hours(24);
-  std::filesystem::last_write_time(file, longAgo);
-  return longAgo;
-}
-
 // The user a test's child runs as where permission bits must stop it: nobody when the tests
 // run as root, whom no bit stops, else 0 for ourselves.
 inline const uid_t kBoundUser = ::geteuid() == 0 ? 65534 : 0;
