@@ -33,14 +33,12 @@ struct Case {
 // clang-format off
 const Case kCases[] = {
   {false, true,  "",   "",        "home", "",     "prog//kestro.ini",               true,  ""},
-  {false, true,  "rw", "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
   {false, false, "rw", "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
   {false, false, "ro", "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "portable"},
   {false, true,  "ro", "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "portable"},
   {false, false, "ro", "",        "ro",   "",     "prog//kestro.ini",               false, "portable"},
   // Installed: never beside the program, even where its user (root) may write there.
-  {true,  true,  "rw", "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
-  {true,  false, "",   "rel/cfg", "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
+  {true,  true,  "rw", "rel/cfg", "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
   {true,  false, "",   "",        "home", "mine", "home/.config/kestro/kestro.ini", true,  "mine"},
   {true,  false, "",   "",        "home", "ro",   "home/.config/kestro/kestro.ini", false, "mine"},
   {true,  false, "",   "",        "ro",   "",     "share/kestro/kestro.ini",        false, "shipped"},
