@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The drive, folder and file lists on real folders: what each lists, which changes it
-// reports, and folders that are gone.
+// The drive, folder and file lists on real folders.
 #include "launch/pickers/pickers.h"
 
 #include <gtest/gtest.h>

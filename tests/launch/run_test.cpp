@@ -200,7 +200,6 @@ struct MameFolder {
   platform::MessageAnswer answer = platform::MessageAnswer::Ok;
 };
 
-// Each refusal writes and starts nothing, and names its reason in the one message.
 TEST(RunMame, RefusalsSayWhyAndWriteAndStartNothing) {
   platform::DosBoxStarter noDosBox{"/nowhere"};
   const std::pair<std::function<void(MameFolder&)>, const char*> cases[] = {

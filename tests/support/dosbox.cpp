@@ -17,8 +17,6 @@ extern char** environ;
 namespace kestro::test {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Spawns `words` with `actions`; -1, with the reason in errno, when it cannot start.
 pid_t spawn(std::vector<std::string> words, const posix_spawn_file_actions_t& actions,
             char* const* variables = environ) {
@@ -138,13 +136,13 @@ bool ChildDosBox::pressKeyUntilExit(Bound bound) {
                             " " KESTRO_XDOTOOL
                             " search --onlyvisible --class dosbox key --window %1 space"
                             " >/dev/null 2>&1";
-  const auto deadline = Clock::now() + bound;
-  while (!waitForExit(Bound(0)) && Clock::now() < deadline) {
-    [[maybe_unused]] const int status = std::system(press.c_str());
-    waitForExit(std::min<Bound>(std::chrono::duration_cast<Bound>(deadline - Clock::now()),
-                                std::chrono::seconds(1)));
-  }
-  return waitForExit(Bound(0));
+  return waitUntil(
+      [&] {
+        if (waitForExit(Bound(0))) return true;
+        [[maybe_unused]] const int status = std::system(press.c_str());
+        return waitForExit(std::chrono::seconds(1));
+      },
+      bound);
 }
 
 }  // namespace kestro::test
