@@ -37,7 +37,8 @@ std::filesystem::path failingProgram() { return KESTRO_FAILING_PROGRAM; }
 
 // Xvfb takes the first display number no other server holds and writes it to the pipe once it
 // takes clients; a socket file of a number proves neither, as it may be one left behind.
-VirtualDisplay::VirtualDisplay() {
+ChildDosBox::ChildDosBox(std::filesystem::path home, bool withDisplay) : home_(std::move(home)) {
+  if (!withDisplay) return;
   int ready[2];
   if (::pipe2(ready, O_CLOEXEC | O_NONBLOCK) != 0) return;
   posix_spawn_file_actions_t actions;
@@ -59,15 +60,12 @@ VirtualDisplay::VirtualDisplay() {
       },
       std::chrono::seconds(30));
   ::close(ready[0]);
-  if (said.size() > 1 && said.ends_with('\n')) name_ = ":" + said.substr(0, said.size() - 1);
-}
-
-VirtualDisplay::~VirtualDisplay() {
-  if (server_ > 0 && ::kill(server_, SIGTERM) == 0) ::waitpid(server_, nullptr, 0);
+  if (said.size() > 1 && said.ends_with('\n')) display_ = ":" + said.substr(0, said.size() - 1);
 }
 
 ChildDosBox::~ChildDosBox() {
   if (child_ > 0 && ::kill(child_, SIGKILL) == 0) ::waitpid(child_, nullptr, 0);
+  if (server_ > 0 && ::kill(server_, SIGTERM) == 0) ::waitpid(server_, nullptr, 0);
   for (const int fd : {terminal_, screen_})
     if (fd >= 0) ::close(fd);
 }

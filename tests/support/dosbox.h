@@ -19,27 +19,12 @@ std::filesystem::path tailProgram();
 std::filesystem::path failingProgram();
 inline constexpr std::string_view kTailFile = "TAIL.TXT";
 
-// An X server of the test's own (Xvfb), for a test that presses a key in DOSBox's window.
-class VirtualDisplay {
- public:
-  VirtualDisplay();
-  ~VirtualDisplay();
-  VirtualDisplay(const VirtualDisplay&) = delete;
-  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
-
-  const std::string& name() const { return name_; }  // ":N", or empty when Xvfb did not start
-
- private:
-  pid_t server_ = -1;
-  std::string name_;
-};
-
-// Without a display DOSBox runs with no window; its configuration goes below `home`.
+// DOSBox's configuration goes below `home`. Without a display DOSBox runs with no window; with
+// one, on an X server of its own (Xvfb), where a test presses a key in DOSBox's window.
 class ChildDosBox : public platform::DosBoxStarter {
  public:
   using Bound = std::chrono::milliseconds;
-  explicit ChildDosBox(std::filesystem::path home, std::string display = {})
-      : home_(std::move(home)), display_(std::move(display)) {}
+  explicit ChildDosBox(std::filesystem::path home, bool withDisplay = false);
   ~ChildDosBox() override;
   ChildDosBox(const ChildDosBox&) = delete;
   ChildDosBox& operator=(const ChildDosBox&) = delete;
@@ -52,7 +37,8 @@ class ChildDosBox : public platform::DosBoxStarter {
   // Presses the space bar in DOSBox's window, as a user would, until DOSBox ends or `bound`
   // passes; whether DOSBox ended.
   bool pressKeyUntilExit(Bound bound = std::chrono::seconds(60));
-  const std::string& log();  // what DOSBox wrote so far
+  const std::string& log();                                // what DOSBox wrote so far
+  const std::string& display() const { return display_; }  // ":N"; empty when none started
 
  protected:
   std::optional<std::string> startProcess(const platform::ProcessCommand& command) override;
@@ -60,6 +46,7 @@ class ChildDosBox : public platform::DosBoxStarter {
  private:
   std::filesystem::path home_;
   std::string display_;
+  pid_t server_ = -1;  // the X server
   pid_t child_ = -1;
   int starts_ = 0;
   int terminal_ = -1;  // DOSBox's output: the terminal's side the harness reads
