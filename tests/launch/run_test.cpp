@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MAME's command line, the launch script and what DOS and DOSBox take; runs on real folders and
-// real DOSBox: refusals, the warning about a line DOS cuts, DOSBox closing or waiting after MAME.
+// MAME's command line, the launch script and what DOS and DOSBox take, on real DOSBox.
 #include "launch/run.h"
 
 #include <gmock/gmock.h>
