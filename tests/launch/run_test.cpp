@@ -97,8 +97,7 @@ TEST(CommandLine, EachControlGivesItsPiece) {
   }
 }
 
-// The game's name after the last ROMS folder, the line over the blank record, what the script,
-// DOS and DOSBox take, and where DOS cuts the tail.
+// The game's name after the last ROMS folder, the script's bytes and where DOS cuts the tail.
 TEST(DosRules, TheGameNameTheScriptAndWhatDosAndDosBoxTake) {
   EXPECT_EQ(gameNameOf("/d/roms/a/Roms/mygame"), "mygame");  // the last, in any case
   EXPECT_EQ(gameNameOf("/d/EMU/ROMS/mygame/set2"), "mygame/set2");

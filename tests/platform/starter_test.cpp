@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Starting the launch script: where DOSBox is looked for, and what the started program inherits
-// (DOSBox's command line: the real runs of tests/launch/run_test.cpp).
+// Starting the launch script: where DOSBox is looked for and what the started program inherits.
 #include "platform/starter.h"
 
 #include <fcntl.h>
@@ -22,8 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A "dosbox" in the current folder and below it: only a full path of the search path finds
-// one (the message when none does: tests/launch/run_test.cpp).
+// A "dosbox" in the current folder and below it: only a full path of the search path finds one.
 TEST(FindProgram, OnlyFullPathsOfTheSearchPathAreSearched) {
   test::TempFolder folder;
   const std::string script = "#!/bin/sh\n";
