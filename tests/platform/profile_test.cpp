@@ -34,7 +34,6 @@ class Profile : public ::testing::Test {
   std::string value(const char* section, const std::string& key) const {
     return readIniFile(file).value(section, key).value_or("");
   }
-  // "" when the write went through, else why not.
   std::string write(const char* section, const std::string& key, const std::string& text) const {
     const int error = editIniFile(file, [&](IniText& ini) { ini.set(section, key, text); });
     return error ? std::strerror(error) : "";

@@ -34,8 +34,7 @@ struct Case {
 const Case kCases[] = {
   {false, true,  "",   "",        "home", "",     "prog//kestro.ini",               true,  ""},
   {false, false, "rw", "",        "home", "",     "prog//kestro.ini",               true,  "portable"},
-  {false, false, "ro", "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "portable"},
-  {false, true,  "ro", "",        "home", "",     "home/.config/kestro/kestro.ini", true,  "portable"},
+  {false, true,  "ro", "/xdg",    "home", "",     "xdg/kestro/kestro.ini",          true,  "portable"},
   {false, false, "ro", "",        "ro",   "",     "prog//kestro.ini",               false, "portable"},
   // Installed: never beside the program, even where its user (root) may write there.
   {true,  true,  "rw", "rel/cfg", "home", "",     "home/.config/kestro/kestro.ini", true,  "shipped"},
