@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
-#include <iostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -269,7 +268,7 @@ TEST_F(LastGames, OneGameUnderAnySpellingLoadsAndMovesToTheTopBrokenEntriesGo) {
   EXPECT_EQ(listed(games), "/p (/other); /p (/m); /d (/m); /c (/m); /b (/m); ");
 }
 
-TEST_F(LastGames, ASaveChangesOnlyItsSectionAndReadsBackWhole) {
+TEST_F(LastGames, ASaveChangesOnlyItsSectionAndQuotesAFolderEndingInABlank) {
   const std::string user = "; mine\r\n[UserSettingsVid]\r\nscanlines = 1 \r\n";
   const std::string defaults = "\r\n[DefaultVid]\r\nframeskip= 2\r\n; keep this\r\n";
   writeFile(ini, user + "[LastGames]\r\n" + entry("/r/a", "/m", 1) + entry("/r/b", "/m", 2) +
