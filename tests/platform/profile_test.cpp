@@ -43,12 +43,10 @@ class Profile : public ::testing::Test {
   const std::string file = (folder.path() / "kestro.ini").string();
 };
 
-// A hand-edited file's text as the system call GetPrivateProfileString reads it.
+// A hand-edited file's text and "k" of "S" in it as the system call GetPrivateProfileString reads
+// it; nothing where it reads as missing.
 TEST(IniText, ReadsAsTheSystemCallDoes) {
-  const struct {
-    std::string text;
-    std::optional<std::string> value;  // of "k" in "S"; nothing: it reads as missing
-  } cases[] = {
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
       // Blanks around names and values go; the first section of a name wins, its first "=" splits.
       {"  [ \tS  ]\n \t k \t=  v w \t\n", "v w"},
       {"[S]\nj=1\n[S]\nk=2\n", {}},
@@ -64,9 +62,7 @@ TEST(IniText, ReadsAsTheSystemCallDoes) {
       {"[S]\nk=\"\n", "\""},
       {"[S]\nk=\"a\"b\"\n", "a\"b"},
   };
-  for (const auto& row : cases) {
-    EXPECT_EQ(IniText(row.text).value("S", "k"), row.value) << row.text;
-  }
+  for (const auto& [text, value] : cases) EXPECT_EQ(IniText(text).value("S", "k"), value) << text;
 }
 
 // A file saved and edited by hand: comments, an unknown key, odd letter case and blanks,
