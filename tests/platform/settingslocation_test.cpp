@@ -21,8 +21,7 @@ struct Case {
   const char* beside;      // the portable file beside the program: "", "rw" or "ro"
   const char* configHome;  // relative to the case's folder when it starts with "/"
   const char* home;        // "home" (writable), "ro" (read-only) or "relhome" (relative)
-  const char* userFile;    // in home/.config/kestro: "mine", "ro" (mine, read-only), "->" (a
-                           // link to nothing) or "" (none)
+  const char* userFile;    // in home/.config/kestro: "mine", "ro" (read-only), "->" (to nothing)
   const char* file;        // expected, relative to the case's folder
   bool writable;
   const char* content;  // of the file, "" for none
