@@ -78,12 +78,21 @@ TEST(CommandLine, EachControlGivesItsPiece) {
       {{&O::selgmhrddrivc}, "-listdetails "}, {{&O::supgmmakeyrc}, "-listgames "},
       {{&O::supgmdetc}, "-listinfo "}, {{&O::selgmclnc}, "-listclones "},
       {{&O::chkinvmisromc}, "-verifyroms "}, {{&O::chkmissampc}, "-verifysamples "},
-      // The joystick list by position: "None", the next and the last entry, one past its end.
-      {{&O::JoyList, 0}, ""}, {{&O::JoyList, 1}, "-joy auto "}, {{&O::JoyList, 24}, "-hotrodse "},
-      {{&O::JoyList, 25}, ""},
+  };
+  // The joystick list's pieces by position, one past its end included.
+  const char* joysticks[] = {
+      "", "-joy auto ", "-joy standard ", "-joy dual ", "-joy 4button ", "-joy 6button ",
+      "-joy 8button ", "-joy fspro ", "-joy wingex ", "-joy wingwarrior ", "-joy sidewinder ",
+      "-joy gamepadpro ", "-joy sneslpt1 ", "-joy sneslpt2 ", "-joy sneslpt3 ", "-joy psxlpt1 ",
+      "-joy psxlpt2 ", "-joy psxlpt3 ", "-joy n64lpt1 ", "-joy n64lpt2 ", "-joy n64lpt3 ",
+      "-joy grip ", "-joy grip4 ", "-hotrod ", "-hotrodse ", "",
   };
   // clang-format on
-  for (const auto& [set, piece] : pieces) {
+  std::vector<std::pair<Set, const char*>> rows(std::begin(pieces), std::end(pieces));
+  for (int position = 0; position < static_cast<int>(std::size(joysticks)); ++position) {
+    rows.push_back({{&O::JoyList, position}, joysticks[position]});
+  }
+  for (const auto& [set, piece] : rows) {
     OptionSet options = quiet();
     set(options);
     const Build build = buildCommandLine(options, set.separator);
