@@ -18,15 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Names that look like markup: as such they would load /dev/zero without limit, freeze the
-// window over nested tables or simply render.
-QString nestedTables(int depth) {
-  QString text;
-  for (int i = 0; i < depth; ++i) text += "<table><tr><td>";
-  return text;
-}
-const QString kMarkupNames[] = {"<img src=&#47;dev&#47;zero>", "<b>bold", "<font color=red>red",
-                                nestedTables(17), "a & b &amp; c"};
+// Names that look like markup, a tag or an entity; a tag as such would render (or load a file,
+// or freeze the window over nested tables).
+const QString kMarkupNames[] = {"<b>bold", "a & b &amp; c"};
 
 class PickerViews : public WindowTest {
  protected:
@@ -57,9 +51,6 @@ class PickerViews : public WindowTest {
     for (const std::string& name : entries) names << QString::fromStdString(name);
     return names;
   }
-  QString current(std::string_view name) const {
-    return view(name).currentIndex().data().toString();
-  }
 };
 
 TEST_F(PickerViews, EachListShowsItsPickersEntriesInOrderAndReadsThemAloud) {
@@ -78,10 +69,9 @@ TEST_F(PickerViews, EachListShowsItsPickersEntriesInOrderAndReadsThemAloud) {
     if (name.ends_with("Drive")) continue;  // the combo box's own accessible reads its choice
     QAccessibleInterface* node = QAccessible::queryAccessibleInterface(&list);
     EXPECT_EQ(node->role(), QAccessible::List);
-    ASSERT_EQ(node->childCount(), static_cast<int>(entries.size()));
-    for (int row = 0; row < node->childCount(); ++row) {
-      EXPECT_EQ(node->child(row)->text(QAccessible::Name), entries[row]);
-    }
+    QStringList read;
+    for (int i = 0; i < node->childCount(); ++i) read << node->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(read, entries);
   }
   EXPECT_EQ(view("MameDir").currentIndex().row(), form.MameDir().currentIndex());
   EXPECT_EQ(widget<QComboBox>("RomDrive").currentText(), folder.str().c_str());
@@ -110,7 +100,7 @@ TEST_F(PickerViews, TypingFindsAndEnterOpens) {
   QTest::keyClicks(&view("MameFile"), "me");
   EXPECT_EQ(form.MameFile().selectedName(), "mess.exe");
   QTest::keyClicks(&view("MameDir"), "BE");
-  EXPECT_EQ(current("MameDir"), "beta");
+  EXPECT_EQ(view("MameDir").currentIndex().data().toString(), "beta");
   EXPECT_EQ(form.MameDir().path(), folder.str()) << "moving is not opening";
   QTest::keyClick(&view("MameDir"), Qt::Key_Return);
   QCoreApplication::processEvents();
