@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/options.h"
 #include "ui/captions.h"
 #include "ui/layout.h"
 #include "windowtest.h"
@@ -90,8 +89,7 @@ TEST_F(Window, LayoutCaptionsAndNames) {
   }
 }
 
-// Clicks, keys and arrow buttons reach the record; the record reaches the widgets without running
-// a handler. The record, not Qt's auto-exclusive buttons, decides which member of a group is on.
+// Clicks, keys and arrow buttons reach the record; the record reaches the widgets, no handler run.
 TEST_F(Window, WidgetsAndRecordFollowEachOther) {
   open();
   auto& width = widget<QLineEdit>("vidresx");
@@ -117,12 +115,10 @@ TEST_F(Window, WidgetsAndRecordFollowEachOther) {
     EXPECT_EQ(label(name), afterDown) << down;
   }
 
-  core::setOptionButton(options(), &core::OptionSet::vidmon3, false);  // a group left with none on
   options().vgafreqe = options().logc = 1;
   options().fsslid = 7;
   options().vidresx = "1024";
   window->showRecord();
-  for (const char* name : {"vidmon1", "vidmon2", "vidmon3", "vidmon4"}) EXPECT_FALSE(checked(name));
   EXPECT_TRUE(checked("vgafreqe") && checked("logc"));
   EXPECT_EQ(widget<QSlider>("fsslid").value(), 7);
   EXPECT_EQ(width.text(), "1024");
