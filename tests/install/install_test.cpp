@@ -18,8 +18,7 @@ namespace fs = std::filesystem;
 
 struct Outcome {
   int exitCode = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 QString q(const fs::path& path) { return QString::fromStdString(path.string()); }

@@ -88,7 +88,6 @@ TEST_F(PickerViews, EachListShowsItsPickersEntriesInOrderAndReadsThemAloud) {
       {view("RomDrive").model()->index(0, 0), "harddrive"}};
   for (const auto& [index, name] : pictures) {
     const QImage shown = index.data(Qt::DecorationRole).value<QIcon>().pixmap(16).toImage();
-    EXPECT_FALSE(shown.isNull()) << name;
     EXPECT_EQ(shown, builtIn(name)) << name;
   }
 }
