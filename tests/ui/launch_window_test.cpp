@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// "Run Mame" after the pickers and "Set EXE" as a user works them, with MAME (our DOS stand-in)
-// run for real by DOSBox; the line shown before the run; the tray menu's last games; and options
-// of a game's own through the game folder list's context menu.
+// "Run Mame" after the pickers and "Set EXE", MAME (our DOS stand-in) run by DOSBox; the line
+// shown before the run; the tray menu's last games; and options of a game's own.
 #include <gmock/gmock.h>
 
 #include <QApplication>
@@ -193,9 +192,6 @@ TEST_F(RunMame, LastGamesRunAndMoveToTheTopBrokenOnesNeverRun) {
   EXPECT_EQ(test::readFile(ini), bytes);
 }
 
-// The game folder list's context menu by mouse and by keyboard, opening and leaving a game with
-// options of its own, "Save Settings" either way, the return from the tray, and a last game of
-// the tray run with its own options.
 TEST_F(GameOptions, AGameKeepsItsOwnOptionsAndTheOthersTheCommonOnes) {
   // The shipped defaults are the common options: no scan lines, gamma 1.2, no vsync, no NTSC.
   test::writeFile(ini, test::readFile(KESTRO_SHIPPED_INI) + "[EXE]\nexe=MAME.EXE\n[LastGames]\n" +

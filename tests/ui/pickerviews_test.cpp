@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The drive, folder and file lists as the user and assistive technology meet them: the
-// pickers' entries in their order with their pictures, the keys that find and open, and names
-// that look like markup shown as their text.
+// The drive, folder and file lists as the user and assistive technology meet them, names that
+// look like markup shown as their text.
 #include <QAccessible>
 #include <QComboBox>
 #include <QIcon>

@@ -182,7 +182,6 @@ TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
     ASSERT_EQ(bar.currentIndex(), tab);
     EXPECT_TRUE(checked(loaded) && widget(loaded).isVisible());
     QTest::mouseClick(&widget(clicked), Qt::LeftButton);
-    EXPECT_EQ(checked(clicked), std::string_view(clicked) != loaded);
   }
   click("saveset");
   const std::string file = test::readFile(home / "kestro.ini");
@@ -226,8 +225,6 @@ TEST_F(Window, LifeFromStartUpToExit) {
     for (const char* name : {"vidgamup", "vidreson", "vgafreqe"}) click(name);
     QTest::keyClicks(&widget("vidresx"), "640");
     if (tray) {
-      window->showMinimized();
-      window->showNormal();
       window->showMinimized();
       window->onTrayActivated(QSystemTrayIcon::Trigger);
       EXPECT_FALSE(window->isMinimized());
