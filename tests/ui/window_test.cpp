@@ -158,8 +158,9 @@ TEST_F(Window, CheckingTheFrequencyBoxWarnsBeforeEnablingItsButtonsEveryTime) {
 
 // A tab's controls are made when the tab first shows: chosen with Ctrl+Tab, which moves the focus
 // into it, or with the mouse, each shows what the settings file held at start-up, and a click on
-// it reaches the record and the save; "Default Settings" loads the file's defaults.
-TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
+// it reaches the record and the save; "Default Settings" loads the file's defaults. Then the keys
+// in the option groups, and the joystick list, whose record follows its selection, not its row.
+TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsItAndTheKeysReachGroupsAndLists) {
   test::writeFile(home / "kestro.ini",
                   "[UserSettingsVid]\nvesa= 2\nflipx= 1\n[DefaultVid]\nvesa= 3\n");
   open();
@@ -188,6 +189,48 @@ TEST_F(Window, ATabFirstShownShowsTheLoadedRecordAndFeedsIt) {
   for (const auto& [tab, loaded, clicked, saved] : cases) EXPECT_THAT(file, HasSubstr(saved));
   click("loaddef");
   EXPECT_TRUE(checked("vidvesa3"));
+
+  click("vidvesa2");
+  for (const char* frame : {"vidtweak", "viddep", "vidvm", "vidmon", "sndcard", "sndrate", "sndbit",
+                            "sndstereo", "sndopl", "vgafreqf"}) {
+    int stops = 0;
+    for (auto* button : widget(frame).findChildren<QRadioButton*>()) {
+      stops += (button->focusPolicy() & Qt::TabFocus) != 0 ? 1 : 0;
+    }
+    EXPECT_EQ(stops, 1) << frame;
+  }
+  widget("vidvesa2").setFocus(Qt::TabFocusReason);
+  QTest::keyClick(&widget("vidvesa2"), Qt::Key_Down);
+  EXPECT_TRUE(options().vidvesa3 && !options().vidvesa2);
+  EXPECT_EQ(QApplication::focusWidget(), &widget("vidvesa3"));
+  QTest::keyClick(&widget("vidvesa3"), Qt::Key_Tab);
+  EXPECT_FALSE(widget("vidvm").isAncestorOf(QApplication::focusWidget()));
+  EXPECT_TRUE(options().vidvesa3) << "leaving the group changes nothing";
+
+  showTabOf("JoyList");
+  auto& list = widget<QListWidget>("JoyList");
+  const auto selected = [&list] {
+    const QList<QListWidgetItem*> items = list.selectedItems();
+    return items.isEmpty() ? -1 : list.row(items.front());
+  };
+  const auto clickRow = [&list](int row, Qt::KeyboardModifiers keys = {}) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, keys,
+                      list.visualItemRect(list.item(row)).center());
+  };
+  list.setFocus(Qt::TabFocusReason);  // tabbing in with nothing selected selects nothing
+  EXPECT_EQ(options().JoyList, -1);
+  clickRow(2);
+  EXPECT_EQ(options().JoyList, 2);
+  clickRow(2, Qt::ControlModifier);  // clears the selection
+  EXPECT_EQ(options().JoyList, -1);
+  clickRow(4);
+  QTest::keyClick(&list, Qt::Key_Down);
+  EXPECT_EQ(options().JoyList, 5);
+  for (const int row : {9, -1, 24}) {
+    options().JoyList = row;
+    window->showRecord();
+    EXPECT_EQ(selected(), row);
+  }
 }
 
 // A file too large to be a settings file is named once, at start-up, and never read; a save into
@@ -304,54 +347,6 @@ TEST_F(Access, RolesNamesAndEveryActionReachTheRecord) {
     EXPECT_EQ(node->text(QAccessible::Description).isEmpty(), name == "gamename");
   }
   EXPECT_EQ(label("gamename").toStdString(), folder.path().string());
-}
-
-// The joystick list's record follows its selection, not its current row.
-TEST_F(Access, OneTabStopPerGroupTheArrowKeysMoveInsideItAndTheJoystickListFollowsItsSelection) {
-  open();
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  click("vidvesa2");
-  for (const char* frame : {"vidtweak", "viddep", "vidvm", "vidmon", "sndcard", "sndrate", "sndbit",
-                            "sndstereo", "sndopl", "vgafreqf"}) {
-    int stops = 0;
-    for (auto* button : widget(frame).findChildren<QRadioButton*>()) {
-      stops += (button->focusPolicy() & Qt::TabFocus) != 0 ? 1 : 0;
-    }
-    EXPECT_EQ(stops, 1) << frame;
-  }
-  widget("vidvesa2").setFocus(Qt::TabFocusReason);
-  QTest::keyClick(&widget("vidvesa2"), Qt::Key_Down);
-  EXPECT_TRUE(options().vidvesa3 && !options().vidvesa2);
-  EXPECT_EQ(QApplication::focusWidget(), &widget("vidvesa3"));
-  QTest::keyClick(&widget("vidvesa3"), Qt::Key_Tab);
-  EXPECT_FALSE(widget("vidvm").isAncestorOf(QApplication::focusWidget()));
-  EXPECT_TRUE(options().vidvesa3) << "leaving the group changes nothing";
-
-  showTabOf("JoyList");
-  auto& list = widget<QListWidget>("JoyList");
-  const auto selected = [&list] {
-    const QList<QListWidgetItem*> items = list.selectedItems();
-    return items.isEmpty() ? -1 : list.row(items.front());
-  };
-  const auto clickRow = [&list](int row, Qt::KeyboardModifiers keys = {}) {
-    QTest::mouseClick(list.viewport(), Qt::LeftButton, keys,
-                      list.visualItemRect(list.item(row)).center());
-  };
-  list.setFocus(Qt::TabFocusReason);  // tabbing in with nothing selected selects nothing
-  EXPECT_EQ(options().JoyList, -1);
-  clickRow(2);
-  EXPECT_EQ(options().JoyList, 2);
-  clickRow(2, Qt::ControlModifier);  // clears the selection
-  EXPECT_EQ(options().JoyList, -1);
-  clickRow(4);
-  QTest::keyClick(&list, Qt::Key_Down);
-  EXPECT_EQ(options().JoyList, 5);
-  for (const int row : {9, -1, 24}) {
-    options().JoyList = row;
-    window->showRecord();
-    EXPECT_EQ(selected(), row);
-  }
 }
 
 }  // namespace
