@@ -3,7 +3,8 @@
 # `make test` builds and runs every test. Both install what is missing first.
 # `make package` builds the Debian package into build/.
 # `make test` also runs the tests that need no window built with clang under AddressSanitizer
-# and UndefinedBehaviorSanitizer; `make fuzz` runs each libFuzzer target for FUZZ_SECONDS.
+# and UndefinedBehaviorSanitizer, and builds the libFuzzer targets; `make fuzz` runs each for
+# FUZZ_SECONDS.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
@@ -15,12 +16,12 @@ CMAKE_ARGS ?=
 # ccache, where installed, finds the same compilation in another checkout of the project.
 export CCACHE_BASEDIR ?= $(CURDIR)
 
-.PHONY: run test sanitize fuzz build deps configure bench format clean package
+.PHONY: run test sanitize fuzz fuzzers build deps configure bench format clean package
 
 run: build
 	./$(BUILD)/kestro
 
-test: build sanitize
+test: build sanitize fuzzers
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # Both of Debian's compilers build the project; clang's sanitizers check the tests that need
@@ -31,10 +32,13 @@ sanitize: deps
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS) --target kestro_all_tests
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-fuzz: deps
+# Built by `make test` too, so that a change the fuzzers no longer compile against is seen.
+fuzzers: deps
 	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DKESTRO_SANITIZE=address,undefined \
-	  -DKESTRO_BUILD_FUZZ=ON -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF
+	  -DKESTRO_BUILD_FUZZ=ON -DKESTRO_BUILD_TESTS=OFF -DKESTRO_BUILD_BENCH=OFF $(CMAKE_ARGS)
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZERS)
+
+fuzz: fuzzers
 	# Files in memory: every write flushes its file, which a disk makes slow.
 	for fuzzer in $(FUZZERS); do \
 	  mkdir -p $(FUZZ_BUILD)/corpus/$$fuzzer && \
